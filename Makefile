@@ -1,0 +1,50 @@
+# The two commands of the README do all the set-up: `make run` and `make test`.
+BUILD_DIR ?= build
+SAN_DIR   ?= build-sanitize
+TSAN_DIR  ?= build-tsan
+JOBS      ?= $(shell nproc)
+PREFIX    ?= /usr/local
+FILE      ?=
+
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD_DIR)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+configure: deps $(BUILD_DIR)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target scrivo
+	$(BUILD_DIR)/scrivo $(if $(FILE),"$(FILE)")
+
+test: build
+	scripts/run-tests $(BUILD_DIR)
+
+test-sanitize: deps
+	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DSCRIVO_SANITIZE=ON -DSCRIVO_BUILD_BENCH=OFF
+	cmake --build $(SAN_DIR) -j $(JOBS)
+	scripts/run-tests $(SAN_DIR)
+
+test-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DSCRIVO_TSAN=ON -DSCRIVO_BUILD_BENCH=OFF
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target scrivo_tests
+	scripts/run-tests $(TSAN_DIR) --gtest_filter='$(or $(TSAN_FILTER),*Watcher*:*FileList*)'
+
+bench: build
+	scripts/run-bench $(BUILD_DIR)
+
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
+clean:
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR)

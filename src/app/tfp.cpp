@@ -1,0 +1,445 @@
+#include "app/tfp.h"
+
+#include "about/tabout.h"
+#include "app/forms.h"
+#include "documents/filecommands.h"
+#include "editor/tredit.h"
+#include "options/colorcombobox.h"
+#include "options/fontcombobox.h"
+#include "options/toption.h"
+#include "platform/errors.h"
+#include "platform/loadstr.h"
+#include "platform/tfont.h"
+#include "widgets/label3d.h"
+#include "widgets/pagecontrol.h"
+#include "widgets/panel.h"
+#include "widgets/rotatedlabel.h"
+#include "widgets/statusbar.h"
+#include "widgets/statusindicators.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScopeGuard>
+#include <QSplitter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// Panels keep their bevels as contents margins; their layouts add none.
+template <typename Layout>
+Layout* tightLayout(QWidget* owner)
+{
+    auto* layout = new Layout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    return layout;
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& caption)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+QToolButton* toolButton(QToolBar* bar, const char* name, const QString& icon, const QString& hint)
+{
+    auto* button = new QToolButton(bar);
+    button->setObjectName(QLatin1String(name));
+    button->setFixedSize(34, 30);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    if (!icon.isEmpty()) {
+        button->setIcon(QIcon(icon));
+        button->setIconSize(QSize(22, 22));
+    }
+    button->setToolTip(hint);
+    bar->addWidget(button);
+    return button;
+}
+
+}
+
+TFp::TFp(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Fp"));
+    // No close button: the window manager's close request is refused and
+    // "Quitter" stays the one way out.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinMaxButtonsHint);
+    setWindowTitle(QStringLiteral("Scrivo 2.0 - Orvik's Softs"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/scrivo.svg")));
+    setFont(Fonts::designFont(QStringLiteral("MS Sans Serif"), 8));
+    move(382, 311);
+    resize(800, 600);
+
+    buildMenus();
+    auto* client = new QWidget(this);
+    auto* clientLayout = tightLayout<QHBoxLayout>(client);
+    splitterFp = new QSplitter(Qt::Horizontal, client);
+    splitterFp->setObjectName(QStringLiteral("splitterFp"));
+    splitterFp->setHandleWidth(3);
+    splitterFp->setChildrenCollapsible(false);
+    clientLayout->addWidget(splitterFp);
+    setCentralWidget(client);
+
+    buildExplorerPane();
+    auto* work = new QWidget(splitterFp);
+    auto* workLayout = tightLayout<QHBoxLayout>(work);
+    splitterFp->addWidget(work);
+    splitterFp->setStretchFactor(0, 0);
+    splitterFp->setStretchFactor(1, 1);
+    buildButtonPanel();
+    workLayout->addWidget(panelFpBouton);
+    buildEditionPanel();
+    workLayout->addWidget(panelFpEdition, 1);
+    panelFpExplorateur->setPanelWidth(217);
+    buildStatusBar();
+
+    m_documents = std::make_unique<DocumentTable>(pageEdition, *this, LoadStr(65188),
+                                                  [this] { return editorLookFromOptions(); });
+    m_files = std::make_unique<FileCommands>(*m_documents, *this);
+    m_documents->saveDocument = [this](int slot) { return m_files->SaveDocument(slot); };
+
+    connectHandlers();
+    FormCreate();
+}
+
+TFp::~TFp() = default;
+
+void TFp::FormCreate()
+{
+    setApplicationTitle(LoadStr(65185));
+    translateCaptions();
+}
+
+void TFp::buildMenus()
+{
+    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuNew = menuItem(mnuFile, "mnuNew", QStringLiteral("New"));
+    mnuOpen = menuItem(mnuFile, "mnuOpen", QStringLiteral("Open"));
+    mnuClose = menuItem(mnuFile, "mnuClose", QStringLiteral("Close"));
+    mnuCloseAll = menuItem(mnuFile, "mnuCloseAll", QStringLiteral("Close All"));
+    mnuFile->addSeparator();
+    mnuSave = menuItem(mnuFile, "mnuSave", QStringLiteral("Save"));
+    mnuSave->setEnabled(false);
+    mnuSaveAll = menuItem(mnuFile, "mnuSaveAll", QStringLiteral("Save All"));
+    mnuSaveAll->setEnabled(false);
+    mnuFile->addSeparator();
+    mnuExit = menuItem(mnuFile, "mnuExit", QStringLiteral("Exit"));
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    mnuExit->setShortcutContext(Qt::ApplicationShortcut);
+
+    mnuEdition = menuBar()->addMenu(QStringLiteral("Edition"));
+    mnuEdition->setObjectName(QStringLiteral("mnuEdition"));
+    mnuCopy = menuItem(mnuEdition, "mnuCopy", QStringLiteral("Copy"));
+    mnuCut = menuItem(mnuEdition, "mnuCut", QStringLiteral("Cut"));
+    mnuPaste = menuItem(mnuEdition, "mnuPaste", QStringLiteral("Paste"));
+    mnuEdition->addSeparator();
+    mnuFind = menuItem(mnuEdition, "mnuFind", QStringLiteral("Find"));
+    mnuFindReplace = menuItem(mnuEdition, "mnuFindReplace", QStringLiteral("Find / Replace"));
+    mnuNext = menuItem(mnuEdition, "mnuNext", QStringLiteral("Next"));
+    mnuNext->setEnabled(false);
+    mnuEdition->addSeparator();
+    mnuInsertion = mnuEdition->addMenu(QStringLiteral("Insertion"));
+    mnuInsertion->setObjectName(QStringLiteral("mnuInsertion"));
+    mnuDateUs = menuItem(mnuInsertion, "mnuDateUs", QStringLiteral("Date (US)"));
+    mnuDateEurope = menuItem(mnuInsertion, "mnuDateEurope", QStringLiteral("Date (Europe)"));
+    mnuTimeUs = menuItem(mnuInsertion, "mnuTimeUs", QStringLiteral("Time (US)"));
+    mnuTimeEurope = menuItem(mnuInsertion, "mnuTimeEurope", QStringLiteral("Time (Europe)"));
+    mnuEdition->addSeparator();
+    mnuUndo = menuItem(mnuEdition, "mnuUndo", QStringLiteral("Undo"));
+    mnuClearUndo = menuItem(mnuEdition, "mnuClearUndo", QStringLiteral("Clear Undo"));
+
+    // Option and About act directly from the menu bar.
+    mnuOption = menuBar()->addAction(QStringLiteral("Option"));
+    mnuOption->setObjectName(QStringLiteral("mnuOption"));
+    mnuAbout = menuBar()->addAction(QStringLiteral("About"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+}
+
+void TFp::buildExplorerPane()
+{
+    panelFpExplorateur = new TPanel(splitterFp);
+    panelFpExplorateur->setObjectName(QStringLiteral("panelFpExplorateur"));
+    panelFpExplorateur->setBevels(TPanel::Bevel::None, TPanel::Bevel::Lowered, 2);
+    panelFpExplorateur->setMinimumWidth(30);
+    splitterFp->addWidget(panelFpExplorateur);
+    auto* layout = tightLayout<QVBoxLayout>(panelFpExplorateur);
+    layout->setSpacing(0);
+
+    extpageExplorateur = new QTabWidget(panelFpExplorateur);
+    extpageExplorateur->setObjectName(QStringLiteral("extpageExplorateur"));
+    extpageExplorateur->setTabPosition(QTabWidget::South);
+    extpageExplorateur->setFont(Fonts::designFont(QStringLiteral("MS Sans Serif"), 8));
+    layout->addWidget(extpageExplorateur);
+
+    tabsheetFpExplorateurDirectory = new QWidget;
+    tabsheetFpExplorateurDirectory->setObjectName(QStringLiteral("tabsheetFpExplorateurDirectory"));
+    extpageExplorateur->addTab(tabsheetFpExplorateurDirectory, QStringLiteral("Directories"));
+    tabsheetFpExplorateurFiles = new QWidget;
+    tabsheetFpExplorateurFiles->setObjectName(QStringLiteral("tabsheetFpExplorateurFiles"));
+    extpageExplorateur->addTab(tabsheetFpExplorateurFiles, QStringLiteral("Files"));
+}
+
+void TFp::buildButtonPanel()
+{
+    panelFpBouton = new TPanel;
+    panelFpBouton->setObjectName(QStringLiteral("panelFpBouton"));
+    panelFpBouton->setBevels(TPanel::Bevel::None, TPanel::Bevel::Lowered);
+    panelFpBouton->setFixedWidth(40);
+    auto* layout = tightLayout<QVBoxLayout>(panelFpBouton);
+    layout->setSpacing(0);
+
+    dockFp = new QWidget(panelFpBouton);
+    dockFp->setObjectName(QStringLiteral("dockFp"));
+    dockFp->setFixedHeight(358);
+    auto* dockLayout = tightLayout<QVBoxLayout>(dockFp);
+    toolbarFp = new QToolBar(QStringLiteral("Main Toolbar"), dockFp);
+    toolbarFp->setObjectName(QStringLiteral("toolbarFp"));
+    toolbarFp->setOrientation(Qt::Vertical);
+    toolbarFp->setMovable(false);
+    toolbarFp->setFloatable(false);
+    toolbarFp->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
+    toolbarFp->setIconSize(QSize(22, 22));
+    dockLayout->addWidget(toolbarFp, 0, Qt::AlignTop | Qt::AlignLeft);
+    dockLayout->addStretch(1);
+
+    btNew = toolButton(toolbarFp, "btNew", QStringLiteral(":/icons/new.svg"), QStringLiteral("New Page"));
+    btClose = toolButton(toolbarFp, "btClose", QStringLiteral(":/icons/close.svg"), QStringLiteral("Close File"));
+    btSave = toolButton(toolbarFp, "btSave", QStringLiteral(":/icons/save.svg"), QStringLiteral("Save File"));
+    btSave->setEnabled(false);
+    btSaveAll = toolButton(toolbarFp, "btSaveAll", QStringLiteral(":/icons/saveall.svg"),
+                           QStringLiteral("Save All Files"));
+    btSaveAll->setEnabled(false);
+    btOpen = toolButton(toolbarFp, "btOpen", QStringLiteral(":/icons/open.svg"), QStringLiteral("Open File"));
+    for (int i = 0; i < 6; ++i) {
+        const QByteArray name = "btSpare" + QByteArray::number(i + 1);
+        btSpare[i] = toolButton(toolbarFp, name.constData(), QString(), QString());
+        btSpare[i]->setEnabled(false);
+    }
+    layout->addWidget(dockFp);
+    layout->addStretch(1);
+
+    panelFpLogo = new TPanel(panelFpBouton);
+    panelFpLogo->setObjectName(QStringLiteral("panelFpLogo"));
+    panelFpLogo->setBevels(TPanel::Bevel::None, TPanel::Bevel::None);
+    panelFpLogo->setFixedHeight(173);
+    auto* logoLayout = tightLayout<QVBoxLayout>(panelFpLogo);
+    lbFpLogo = new TRotateLabel(QStringLiteral("Scrivo 2.0"), panelFpLogo);
+    lbFpLogo->setObjectName(QStringLiteral("lbFpLogo"));
+    QFont logoFont = Fonts::designFontPx(QStringLiteral("Arial"), 24);
+    logoFont.setBold(true);
+    lbFpLogo->setFont(logoFont);
+    lbFpLogo->setBlinking(true);
+    logoLayout->addWidget(lbFpLogo);
+    layout->addWidget(panelFpLogo);
+}
+
+void TFp::buildEditionPanel()
+{
+    panelFpEdition = new TPanel;
+    panelFpEdition->setObjectName(QStringLiteral("panelFpEdition"));
+    panelFpEdition->setBevels(TPanel::Bevel::None, TPanel::Bevel::Lowered, 2);
+    auto* layout = tightLayout<QVBoxLayout>(panelFpEdition);
+    layout->setSpacing(0);
+
+    panelFpInfoFichier = new TPanel(panelFpEdition);
+    panelFpInfoFichier->setObjectName(QStringLiteral("panelFpInfoFichier"));
+    panelFpInfoFichier->setBevels(TPanel::Bevel::Lowered, TPanel::Bevel::None);
+    panelFpInfoFichier->setFixedHeight(20);
+    auto* infoLayout = tightLayout<QVBoxLayout>(panelFpInfoFichier);
+    lbFpInfoFichier = new TLabel3D(QStringLiteral("lbFpInfoFichier"), panelFpInfoFichier);
+    lbFpInfoFichier->setObjectName(QStringLiteral("lbFpInfoFichier"));
+    lbFpInfoFichier->setTextStyle(TLabel3D::Style::Raised);
+    lbFpInfoFichier->setLoweredBevel(true);
+    lbFpInfoFichier->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    infoLayout->addWidget(lbFpInfoFichier);
+    layout->addWidget(panelFpInfoFichier);
+
+    pageEdition = new TPageControl(panelFpEdition);
+    pageEdition->setObjectName(QStringLiteral("pageEdition"));
+    layout->addWidget(pageEdition, 1);
+}
+
+void TFp::buildStatusBar()
+{
+    statusbarFp = new TStatusBar(this);
+    statusbarFp->setObjectName(QStringLiteral("statusbarFp"));
+    statusbarFp->setFixedHeight(19);
+    statusbarFp->setSizeGripEnabled(false);
+    const auto panel = [this](const QString& text, int width) {
+        auto* label = new QLabel(text, statusbarFp);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        if (width > 0)
+            label->setFixedWidth(width);
+        statusbarFp->addWidget(label, width > 0 ? 0 : 1);
+        return label;
+    };
+    panel(QStringLiteral("Orvik's Softs"), 120)->setObjectName(QStringLiteral("statusPanel0"));
+    panel(QStringLiteral("scrivo.orvik.example"), 150)->setObjectName(QStringLiteral("statusPanel1"));
+    panel(QString(), 0)->setObjectName(QStringLiteral("statusPanel2"));
+    indicatorCaps = new TLockKeyIndicator(TLockKeyIndicator::Key::Caps, QStringLiteral("Caps:"), statusbarFp);
+    indicatorScroll = new TLockKeyIndicator(TLockKeyIndicator::Key::Scroll, QStringLiteral("Scroll:"), statusbarFp);
+    indicatorNum = new TLockKeyIndicator(TLockKeyIndicator::Key::Num, QStringLiteral("Num:"), statusbarFp);
+    indicatorClock = new TClockIndicator(statusbarFp);
+    for (QLabel* indicator : std::initializer_list<QLabel*>{indicatorCaps, indicatorScroll, indicatorNum,
+                                                            indicatorClock})
+        statusbarFp->addPermanentWidget(indicator);
+    setStatusBar(statusbarFp);
+    statusbarFp->hide();
+}
+
+void TFp::connectHandlers()
+{
+    const auto on = [this](QAction* action, void (TFp::*handler)()) {
+        connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
+    };
+    const auto onButton = [this](QToolButton* button, void (TFp::*handler)()) {
+        connect(button, &QToolButton::clicked, this, guarded([this, handler] { (this->*handler)(); }));
+    };
+    onButton(btNew, &TFp::btNewClick);
+    on(mnuNew, &TFp::mnuNewClick);
+    onButton(btClose, &TFp::btCloseClick);
+    on(mnuClose, &TFp::mnuCloseClick);
+    on(mnuCloseAll, &TFp::mnuCloseAllClick);
+    on(mnuExit, &TFp::mnuExitClick);
+    on(mnuOption, &TFp::mnuOptionClick);
+    on(mnuAbout, &TFp::mnuAboutClick);
+}
+
+void TFp::translateCaptions()
+{
+    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurDirectory), LoadStr(65186));
+    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurFiles), LoadStr(65187));
+    mnuFile->setTitle(LoadStr(65189));
+    mnuNew->setText(LoadStr(65190));
+    mnuOpen->setText(LoadStr(65191));
+    mnuClose->setText(LoadStr(65192));
+    mnuCloseAll->setText(LoadStr(65193));
+    mnuSave->setText(LoadStr(65194));
+    mnuSaveAll->setText(LoadStr(65195));
+    mnuExit->setText(LoadStr(65196));
+    mnuEdition->setTitle(LoadStr(65197));
+    mnuCopy->setText(LoadStr(65198));
+    mnuPaste->setText(LoadStr(65199));
+    mnuCut->setText(LoadStr(65168));
+    mnuFind->setText(LoadStr(65169));
+    mnuFindReplace->setText(LoadStr(65170));
+    mnuTimeUs->setText(LoadStr(65171));
+    mnuTimeEurope->setText(LoadStr(65172));
+    mnuNext->setText(LoadStr(65173));
+    mnuUndo->setText(LoadStr(65174));
+    mnuClearUndo->setText(LoadStr(65175));
+    mnuOption->setText(LoadStr(65176));
+    mnuAbout->setText(LoadStr(65177));
+    btNew->setToolTip(LoadStr(65178));
+    btClose->setToolTip(LoadStr(65179));
+    btSave->setToolTip(LoadStr(65180));
+    btSaveAll->setToolTip(LoadStr(65181));
+    btOpen->setToolTip(LoadStr(65182));
+}
+
+EditorLook TFp::editorLookFromOptions() const
+{
+    if (!Option)
+        return {};
+    return {Option->comboOptionColorEditeur->colorValue(), Option->comboOptionColorFontEditeur->colorValue(),
+            Option->comboOptionFontEditeur->fontName()};
+}
+
+void TFp::startupDocument(const QString& firstArgument)
+{
+    m_documents->New();
+    m_documents->LoadingDocument = true;
+    const auto loadingDone = qScopeGuard([this] { m_documents->LoadingDocument = false; });
+    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isFile()) {
+        // Named only once read: a file that cannot be read leaves the
+        // untitled "Nouvelle page" (the error is still reported).
+        const int slot = m_documents->CurrentSlot;
+        runGuarded([&] {
+            m_files->readFileIntoDocument(slot, firstArgument);
+            m_files->SetDocumentFileName(slot, firstArgument);
+        });
+    }
+}
+
+void TFp::EnableDocumentCommands()
+{
+    mnuClose->setEnabled(true);
+    btClose->setEnabled(true);
+    mnuCloseAll->setEnabled(true);
+    mnuEdition->menuAction()->setEnabled(true);
+}
+
+void TFp::DisableDocumentCommands()
+{
+    mnuClose->setEnabled(false);
+    btClose->setEnabled(false);
+    mnuCloseAll->setEnabled(false);
+    mnuSave->setEnabled(false);
+    mnuSaveAll->setEnabled(false);
+    mnuEdition->menuAction()->setEnabled(false);
+    // With no document left there is nothing to save: the Save All button
+    // goes with its menu item.
+    btSave->setEnabled(false);
+    btSaveAll->setEnabled(false);
+}
+
+void TFp::setSaveEnabled(bool enabled)
+{
+    btSave->setEnabled(enabled);
+    mnuSave->setEnabled(enabled);
+}
+
+void TFp::enableSaveCommandsForChange()
+{
+    btSave->setEnabled(true);
+    btSaveAll->setEnabled(true);
+    mnuSave->setEnabled(true);
+    mnuSaveAll->setEnabled(true);
+}
+
+void TFp::setNextEnabled(bool enabled) { mnuNext->setEnabled(enabled); }
+
+void TFp::showFileInformation(const QString& path) { lbFpInfoFichier->setText(path); }
+
+void TFp::btNewClick() { m_documents->New(); }
+
+void TFp::btCloseClick() { m_documents->Close(); }
+
+void TFp::mnuCloseAllClick() { m_documents->CloseAll(); }
+
+void TFp::pageEditionChange() { m_documents->PageChange(); }
+
+void TFp::NewEditionChange() { m_documents->Modification(); }
+
+void TFp::mnuExitClick() { terminateApplication(); }
+
+void TFp::mnuOptionClick() { Option->exec(); }
+
+void TFp::mnuAboutClick() { About->exec(); }
+
+void TFp::terminateApplication()
+{
+    m_terminating = true;
+    // quit() would do nothing while this window refuses its close event.
+    QCoreApplication::exit(0);
+}
+
+void TFp::closeEvent(QCloseEvent* event)
+{
+    if (m_terminating)
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "documents/documenttable.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class FileCommands;
+class QAction;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class TClockIndicator;
+class TLabel3D;
+class TLockKeyIndicator;
+class TPageControl;
+class TPanel;
+class TRotateLabel;
+class TStatusBar;
+
+// The main window: builds the layout, translates its captions, connects each
+// control's event to its handler, and switches the document commands. The
+// behaviour of each command lives in the subsystem that owns it.
+class TFp : public QMainWindow, public DocumentCommandStates {
+    Q_OBJECT
+public:
+    explicit TFp(QWidget* parent = nullptr);
+    ~TFp() override;
+
+    // Controls, by the names a settings store and the tests find them.
+    TPanel* panelFpExplorateur = nullptr;
+    QTabWidget* extpageExplorateur = nullptr;
+    QWidget* tabsheetFpExplorateurDirectory = nullptr;
+    QWidget* tabsheetFpExplorateurFiles = nullptr;
+    QSplitter* splitterFp = nullptr;
+    TPanel* panelFpBouton = nullptr;
+    QWidget* dockFp = nullptr;
+    QToolBar* toolbarFp = nullptr;
+    QToolButton* btNew = nullptr;
+    QToolButton* btClose = nullptr;
+    QToolButton* btSave = nullptr;
+    QToolButton* btSaveAll = nullptr;
+    QToolButton* btOpen = nullptr;
+    QToolButton* btSpare[6] = {};
+    TPanel* panelFpLogo = nullptr;
+    TRotateLabel* lbFpLogo = nullptr;
+    TPanel* panelFpEdition = nullptr;
+    TPanel* panelFpInfoFichier = nullptr;
+    TLabel3D* lbFpInfoFichier = nullptr;
+    TPageControl* pageEdition = nullptr;
+    TStatusBar* statusbarFp = nullptr;
+    TLockKeyIndicator* indicatorCaps = nullptr;
+    TLockKeyIndicator* indicatorScroll = nullptr;
+    TLockKeyIndicator* indicatorNum = nullptr;
+    TClockIndicator* indicatorClock = nullptr;
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuNew = nullptr;
+    QAction* mnuOpen = nullptr;
+    QAction* mnuClose = nullptr;
+    QAction* mnuCloseAll = nullptr;
+    QAction* mnuSave = nullptr;
+    QAction* mnuSaveAll = nullptr;
+    QAction* mnuExit = nullptr;
+    QMenu* mnuEdition = nullptr;
+    QAction* mnuCopy = nullptr;
+    QAction* mnuCut = nullptr;
+    QAction* mnuPaste = nullptr;
+    QAction* mnuFind = nullptr;
+    QAction* mnuFindReplace = nullptr;
+    QAction* mnuNext = nullptr;
+    QMenu* mnuInsertion = nullptr;
+    QAction* mnuDateUs = nullptr;
+    QAction* mnuDateEurope = nullptr;
+    QAction* mnuTimeUs = nullptr;
+    QAction* mnuTimeEurope = nullptr;
+    QAction* mnuUndo = nullptr;
+    QAction* mnuClearUndo = nullptr;
+    QAction* mnuOption = nullptr;
+    QAction* mnuAbout = nullptr;
+
+    DocumentTable& documents() { return *m_documents; }
+
+    // The first document: New, then the file named by the first command-line
+    // argument when it names an existing file.
+    void startupDocument(const QString& firstArgument);
+
+    // Command states (DocumentCommandStates).
+    void EnableDocumentCommands() override;
+    void DisableDocumentCommands() override;
+    void setSaveEnabled(bool enabled) override;
+    void enableSaveCommandsForChange() override;
+    void setNextEnabled(bool enabled) override;
+    void showFileInformation(const QString& path) override;
+
+    // Handlers.
+    void btNewClick();
+    void mnuNewClick() { btNewClick(); }
+    void btCloseClick();
+    void mnuCloseClick() { btCloseClick(); }
+    void mnuCloseAllClick();
+    void pageEditionChange();
+    void NewEditionChange();
+    void mnuExitClick();
+    void mnuOptionClick();
+    void mnuAboutClick();
+
+    // True once the program has been told to end.
+    bool isTerminating() const { return m_terminating; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildMenus();
+    void buildExplorerPane();
+    void buildButtonPanel();
+    void buildEditionPanel();
+    void buildStatusBar();
+    void connectHandlers();
+    void translateCaptions();
+    void terminateApplication();
+    EditorLook editorLookFromOptions() const;
+
+    std::unique_ptr<DocumentTable> m_documents;
+    std::unique_ptr<FileCommands> m_files;
+    bool m_terminating = false;
+};

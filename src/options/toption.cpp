@@ -1,0 +1,188 @@
+#include "options/toption.h"
+
+#include "options/colorcombobox.h"
+#include "options/fontcombobox.h"
+#include "platform/loadstr.h"
+#include "platform/tfont.h"
+#include "widgets/checkbox.h"
+#include "widgets/clicklabel.h"
+#include "widgets/panel.h"
+#include "widgets/radiogroup.h"
+
+#include <QLabel>
+
+namespace {
+
+template <typename W>
+W* place(W* widget, const char* name, int left, int top, int width, int height)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(left, top, width, height);
+    return widget;
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect r)
+{
+    return place(new QLabel(text, parent), name, r.x(), r.y(), r.width(), r.height());
+}
+
+TCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, QRect r, const QString& hint)
+{
+    auto* box = place(new TCheckBox(text, parent), name, r.x(), r.y(), r.width(), r.height());
+    box->setCheckedSilently(true);
+    box->setToolTip(hint);
+    return box;
+}
+
+}
+
+TOption::TOption(QWidget* mainWindow, std::function<void()> startupDocument)
+    : TDialogForm(mainWindow, QSize(501, 315), QStringLiteral("Options"))
+{
+    setObjectName(QStringLiteral("Option"));
+    buildLayout();
+    // Creation: the values are restored first, then the captions, then the
+    // program's first document, which takes the editor values as they now stand.
+    translateCaptions();
+    if (startupDocument)
+        startupDocument();
+}
+
+TOption::~TOption() = default;
+
+void TOption::buildLayout()
+{
+    panelOption = new TPanel(this);
+    panelOption->setObjectName(QStringLiteral("panelOption"));
+    panelOption->setBevels(TPanel::Bevel::Lowered, TPanel::Bevel::None);
+    panelOption->setGeometry(0, 0, 501, 315);
+
+    const QFont arial13 = Fonts::designFontPx(QStringLiteral("Arial"), 13);
+    const QFont title15 = [] {
+        QFont f = Fonts::designFontPx(QStringLiteral("MS Sans Serif"), 15);
+        f.setUnderline(true);
+        return f;
+    }();
+    const QFont label15 = Fonts::designFontPx(QStringLiteral("MS Sans Serif"), 15);
+
+    // Environment options.
+    panelOption1 = place(new TPanel(panelOption), "panelOption1", 8, 8, 169, 297);
+    panelOption1->setBevels(TPanel::Bevel::Lowered, TPanel::Bevel::Raised);
+    panelOption1->setFont(Fonts::designFont(QStringLiteral("Arial"), 8));
+    lbOption1Title = label(panelOption1, "lbOption1Title", QStringLiteral("Environment Options"), {16, 8, 126, 19});
+    lbOption1Title->setFont(title15);
+    chkboxOptionStatusBar = checkBox(panelOption1, "chkboxOptionStatusBar", QStringLiteral("Status bar"),
+                                     {16, 32, 145, 22}, QStringLiteral("Show or Hide the statusbar"));
+    chkboxOptionExplorer = checkBox(panelOption1, "chkboxOptionExplorer", QStringLiteral("Explorer"),
+                                    {16, 64, 137, 22}, QStringLiteral("Show or Hide the explorer"));
+    chkboxOptionFileInformation = checkBox(panelOption1, "chkboxOptionFileInformation",
+                                           QStringLiteral("File Information"), {16, 96, 145, 22},
+                                           QStringLiteral("Show or Hide the files name"));
+    chkboxOptionToolbar = checkBox(panelOption1, "chkboxOptionToolbar", QStringLiteral("Toolbar"),
+                                   {16, 128, 145, 22}, QStringLiteral("Show or Hide the toolbar"));
+    chkboxOptionAllFileSaved = checkBox(panelOption1, "chkboxOptionAllFileSaved",
+                                        QStringLiteral("Check all files saved"), {16, 160, 145, 22},
+                                        QStringLiteral("You can't exit if one file is not saved"));
+    chkboxOptionAllFileSaved2 = label(panelOption1, "chkboxOptionAllFileSaved2", QStringLiteral("on exit"),
+                                      {35, 179, 126, 16});
+    chkboxOptionAllFileSaved2->setCursor(Qt::PointingHandCursor);
+    chkboxOptionSeveralTimes = checkBox(panelOption1, "chkboxOptionSeveralTimes",
+                                        QStringLiteral("Open several times "), {16, 200, 145, 22},
+                                        QStringLiteral("You can open several times the same file"));
+    chkboxOptionSeveralTimes2 = label(panelOption1, "chkboxOptionSeveralTimes2", QStringLiteral("the same file"),
+                                      {35, 219, 126, 16});
+    chkboxOptionSeveralTimes2->setCursor(Qt::PointingHandCursor);
+    for (QWidget* w : {static_cast<QWidget*>(chkboxOptionStatusBar), static_cast<QWidget*>(chkboxOptionExplorer),
+                       static_cast<QWidget*>(chkboxOptionFileInformation),
+                       static_cast<QWidget*>(chkboxOptionToolbar),
+                       static_cast<QWidget*>(chkboxOptionAllFileSaved),
+                       static_cast<QWidget*>(chkboxOptionAllFileSaved2),
+                       static_cast<QWidget*>(chkboxOptionSeveralTimes),
+                       static_cast<QWidget*>(chkboxOptionSeveralTimes2)})
+        w->setFont(arial13);
+
+    // Font and colour options.
+    panelOption2 = place(new TPanel(panelOption), "panelOption2", 184, 8, 305, 217);
+    panelOption2->setBevels(TPanel::Bevel::Lowered, TPanel::Bevel::Raised);
+    lbOption2Title = label(panelOption2, "lbOption2Title", QStringLiteral("Font and Color Options"), {104, 8, 139, 19});
+    lbOption2Title->setFont(title15);
+    lbOptionExplorer = label(panelOption2, "lbOptionExplorer", QStringLiteral("Explorer"), {40, 32, 81, 19});
+    lbOptionExplorer->setFont(label15);
+    lbOption2TitleEditor = label(panelOption2, "lbOption2TitleEditor", QStringLiteral("Editor"), {192, 32, 65, 19});
+    lbOption2TitleEditor->setFont(label15);
+
+    lbOptionColorExplorer = label(panelOption2, "lbOptionColorExplorer", QStringLiteral("Background color"),
+                                  {24, 56, 121, 16});
+    comboOptionColorExplorer = place(new TColorComboBox(panelOption2), "comboOptionColorExplorer", 24, 72, 121, 22);
+    comboOptionColorExplorer->setColorValue(Colors::clWhite);
+    lbOptionColorFontExplorer = label(panelOption2, "lbOptionColorFontExplorer", QStringLiteral("Font color"),
+                                      {24, 112, 121, 16});
+    comboOptionColorFontExplorer =
+        place(new TColorComboBox(panelOption2), "comboOptionColorFontExplorer", 24, 128, 121, 22);
+    comboOptionColorFontExplorer->setColorValue(Colors::clBlack);
+    lbOptionFontExplorer = label(panelOption2, "lbOptionFontExplorer", QStringLiteral("Font"), {24, 168, 129, 16});
+    comboOptionFontExplorer = place(new TFontComboBox(panelOption2), "comboOptionFontExplorer", 24, 184, 121, 20);
+
+    lbOptionColorEditeur = label(panelOption2, "lbOptionColorEditeur", QStringLiteral("Background color"),
+                                 {168, 56, 121, 16});
+    comboOptionColorEditeur = place(new TColorComboBox(panelOption2), "comboOptionColorEditeur", 168, 72, 121, 22);
+    comboOptionColorEditeur->setColorValue(Colors::clWhite);
+    lbOptionColorFontEditeur = label(panelOption2, "lbOptionColorFontEditeur", QStringLiteral("Font color"),
+                                     {168, 112, 121, 16});
+    comboOptionColorFontEditeur =
+        place(new TColorComboBox(panelOption2), "comboOptionColorFontEditeur", 168, 128, 121, 22);
+    comboOptionColorFontEditeur->setColorValue(Colors::clBlack);
+    lbOptionFontEditeur = label(panelOption2, "lbOptionFontEditeur", QStringLiteral("Font"), {168, 168, 121, 16});
+    comboOptionFontEditeur = place(new TFontComboBox(panelOption2), "comboOptionFontEditeur", 168, 184, 121, 20);
+
+    rdgroupOptionTabPosition = place(new TRadioGroup(QStringLiteral("Tab Position "),
+                                                     {QStringLiteral("Top"), QStringLiteral("Right"),
+                                                      QStringLiteral("Left"), QStringLiteral("Bottom")},
+                                                     4, panelOption),
+                                     "rdgroupOptionTabPosition", 184, 240, 305, 49);
+    rdgroupOptionTabPosition->setItemIndexSilently(0);
+
+    lbOptionExit = place(new TClickLabel(QStringLiteral("Click here to exit"), panelOption), "lbOptionExit", 408, 294,
+                         80, 13);
+
+    // Tab order: the six boxes top to bottom; then editor selectors before
+    // the explorer's.
+    setTabOrder(chkboxOptionStatusBar, chkboxOptionExplorer);
+    setTabOrder(chkboxOptionExplorer, chkboxOptionFileInformation);
+    setTabOrder(chkboxOptionFileInformation, chkboxOptionToolbar);
+    setTabOrder(chkboxOptionToolbar, chkboxOptionAllFileSaved);
+    setTabOrder(chkboxOptionAllFileSaved, chkboxOptionSeveralTimes);
+    setTabOrder(chkboxOptionSeveralTimes, comboOptionColorEditeur);
+    setTabOrder(comboOptionColorEditeur, comboOptionColorFontEditeur);
+    setTabOrder(comboOptionColorFontEditeur, comboOptionFontEditeur);
+    setTabOrder(comboOptionFontEditeur, comboOptionColorExplorer);
+    setTabOrder(comboOptionColorExplorer, comboOptionColorFontExplorer);
+    setTabOrder(comboOptionColorFontExplorer, comboOptionFontExplorer);
+}
+
+void TOption::translateCaptions()
+{
+    lbOption1Title->setText(LoadStr(65228));
+    chkboxOptionStatusBar->setText(LoadStr(65229));
+    chkboxOptionExplorer->setText(LoadStr(65230));
+    chkboxOptionFileInformation->setText(LoadStr(65231));
+    chkboxOptionToolbar->setText(LoadStr(65200));
+    chkboxOptionAllFileSaved->setText(LoadStr(65201));
+    chkboxOptionAllFileSaved2->setText(LoadStr(65202));
+    chkboxOptionSeveralTimes->setText(LoadStr(65203));
+    chkboxOptionSeveralTimes2->setText(LoadStr(65204));
+    lbOption2Title->setText(LoadStr(65205));
+    lbOptionExplorer->setText(LoadStr(65207));
+    lbOption2TitleEditor->setText(LoadStr(65206));
+    lbOptionColorExplorer->setText(LoadStr(65208));
+    lbOptionColorEditeur->setText(LoadStr(65208));
+    lbOptionColorFontExplorer->setText(LoadStr(65209));
+    lbOptionColorFontEditeur->setText(LoadStr(65209));
+    lbOptionFontExplorer->setText(LoadStr(65210));
+    lbOptionFontEditeur->setText(LoadStr(65210));
+    rdgroupOptionTabPosition->setTitle(LoadStr(65211));
+    rdgroupOptionTabPosition->setItemText(0, LoadStr(65212));
+    rdgroupOptionTabPosition->setItemText(1, LoadStr(65215));
+    rdgroupOptionTabPosition->setItemText(2, LoadStr(65214));
+    rdgroupOptionTabPosition->setItemText(3, LoadStr(65213));
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+
+// A fixed-size modal dialog of the program: no title-bar buttons, the title
+// "Scrivo 2.0 - " plus its own part, closed with a modal result (1 OK,
+// 2 Cancel), and centred over the main window each time it is shown.
+class TDialogForm : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int mrOk = 1;
+    static constexpr int mrCancel = 2;
+
+    TDialogForm(QWidget* mainWindow, QSize clientSize, const QString& titlePart);
+
+    // The position FormShow gives: left = main left + (main width - width) / 2,
+    // top likewise, each division truncating toward zero.
+    static QPoint centredOver(const QRect& mainFrame, QSize dialogFrame);
+
+    QWidget* mainWindow() const { return m_mainWindow; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QPointer<QWidget> m_mainWindow;
+};

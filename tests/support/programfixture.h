@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/forms.h"
+#include "app/tfp.h"
+#include "support/testenv.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// A whole program: the five forms created as at start-up, shown, and
+// destroyed after the test.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Restarts the program with the given arguments.
+    void start(const QStringList& arguments = {});
+    void stop();
+
+    // A file in the test's own temporary folder.
+    QString writeFile(const QString& name, const QByteArray& bytes);
+    QString tempPath(const QString& name) const;
+
+    DocumentTable& docs() { return Fp->documents(); }
+
+    QTemporaryDir m_dir;
+};

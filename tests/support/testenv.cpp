@@ -1,0 +1,43 @@
+#include "support/testenv.h"
+
+#include "platform/errors.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+std::unique_ptr<QTemporaryDir>& runDir()
+{
+    static std::unique_ptr<QTemporaryDir> dir;
+    return dir;
+}
+}
+
+void TestEnvironment::prepareProcess()
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    runDir() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/scrivo-tests-XXXXXX"));
+    QDir(runDir()->path()).mkpath(QStringLiteral("home"));
+    QDir(runDir()->path()).mkpath(QStringLiteral("config"));
+    qputenv("HOME", home().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
+    // A modal error box would stall the run: outside an ErrorRecorder an
+    // error is a test failure.
+    setErrorReporter([](const QString& text) { ADD_FAILURE() << "unexpected error box: " << text.toStdString(); });
+}
+
+QString TestEnvironment::home() { return runDir()->path() + QStringLiteral("/home"); }
+
+QString TestEnvironment::configHome() { return runDir()->path() + QStringLiteral("/config"); }
+
+void TestEnvironment::TearDown() { runDir().reset(); }
+
+ErrorRecorder::ErrorRecorder()
+{
+    m_previous = setErrorReporter([this](const QString& text) { m_messages << text; });
+}
+
+ErrorRecorder::~ErrorRecorder() { setErrorReporter(std::move(m_previous)); }
