@@ -1,5 +1,7 @@
 #include "editor/tredit.h"
 
+#include "editor/textsearch.h"
+
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -103,22 +105,9 @@ void TREdit::clearSelection()
 
 int TREdit::findText(const QString& word, int start, int length, FindFlags flags) const
 {
-    if (word.isEmpty())
-        return -1;
     const QString all = document()->toRawText();
-    const int end = std::min<qsizetype>(start + length, all.size());
-    const auto cs = flags.testFlag(FindMatchCase) ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    for (qsizetype pos = all.indexOf(word, start, cs); pos >= 0 && pos + word.size() <= end;
-         pos = all.indexOf(word, pos + 1, cs)) {
-        if (!flags.testFlag(FindWholeWord))
-            return int(pos);
-        const auto isWordChar = [](QChar ch) { return ch.isLetterOrNumber() || ch == u'_'; };
-        const bool before = pos > 0 && isWordChar(all[pos - 1]);
-        const bool after = pos + word.size() < all.size() && isWordChar(all[pos + word.size()]);
-        if (!before && !after)
-            return int(pos);
-    }
-    return -1;
+    return int(findInText(all, word, start, qsizetype(start) + length,
+                          {flags.testFlag(FindWholeWord), flags.testFlag(FindMatchCase)}));
 }
 
 void TREdit::setBackgroundColor(TColor color)
