@@ -432,8 +432,10 @@ void TFp::mnuAboutClick() { About->exec(); }
 void TFp::terminateApplication()
 {
     m_terminating = true;
-    // quit() would do nothing while this window refuses its close event.
-    QCoreApplication::exit(0);
+    if (m_terminator)
+        m_terminator();
+    else
+        QCoreApplication::exit(0); // quit() would do nothing while this window refuses its close event
 }
 
 void TFp::closeEvent(QCloseEvent* event)

@@ -111,6 +111,9 @@ public:
 
     // True once the program has been told to end.
     bool isTerminating() const { return m_terminating; }
+    // What ending the program does; QCoreApplication::exit(0) unless a test
+    // replaces it (an exit would end every later modal loop of the test run).
+    void setTerminator(std::function<void()> terminator) { m_terminator = std::move(terminator); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -130,4 +133,5 @@ private:
     std::unique_ptr<DocumentTable> m_documents;
     std::unique_ptr<FileCommands> m_files;
     bool m_terminating = false;
+    std::function<void()> m_terminator;
 };

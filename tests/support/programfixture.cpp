@@ -15,6 +15,8 @@ void ProgramTest::start(const QStringList& arguments)
 {
     stop();
     createForms(arguments, true);
+    m_terminated = 0;
+    Fp->setTerminator([this] { ++m_terminated; });
     QApplication::processEvents();
 }
 

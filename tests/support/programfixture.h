@@ -25,4 +25,7 @@ protected:
     DocumentTable& docs() { return Fp->documents(); }
 
     QTemporaryDir m_dir;
+    // How many times the program was told to end (it does not really end
+    // under test).
+    int m_terminated = 0;
 };

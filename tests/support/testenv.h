@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/errors.h"
+#include "support/qtprinters.h"
 
 #include <QString>
 #include <QStringList>
