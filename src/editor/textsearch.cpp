@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -142,20 +143,29 @@ public:
             return ((u == a0) | (u == a1) | (u == a2) | (u == a3)) & ((v == b0) | (v == b1) | (v == b2) | (v == b3));
         };
         qsizetype i = from;
-        // Sixteen positions at a time without branching: the compiler turns
-        // this into vector compares, and most stretches of text hold no
-        // candidate at all.
-        constexpr qsizetype Stride = 16;
-        for (; i + Stride - 1 <= lastStart; i += Stride) {
-            bool any = false;
-            for (qsizetype j = 0; j < Stride; ++j)
-                any |= candidate(i + j);
-            if (!any)
+#if defined(__GNUC__)
+        // Eight positions at a time with vector compares: most stretches of
+        // text hold no candidate at all.
+        using Lanes = char16_t __attribute__((vector_size(16)));
+        constexpr qsizetype Width = 8;
+        const auto splat = [](char16_t u) { return Lanes{u, u, u, u, u, u, u, u}; };
+        const Lanes va0 = splat(a0), va1 = splat(a1), va2 = splat(a2), va3 = splat(a3);
+        const Lanes vb0 = splat(b0), vb1 = splat(b1), vb2 = splat(b2), vb3 = splat(b3);
+        for (; i + Width - 1 <= lastStart; i += Width) {
+            Lanes u, v;
+            std::memcpy(&u, p + i, sizeof u);
+            std::memcpy(&v, p + i + tail, sizeof v);
+            const auto hits = ((u == va0) | (u == va1) | (u == va2) | (u == va3))
+                              & ((v == vb0) | (v == vb1) | (v == vb2) | (v == vb3));
+            quint64 halves[2];
+            std::memcpy(halves, &hits, sizeof halves);
+            if ((halves[0] | halves[1]) == 0)
                 continue;
-            for (qsizetype j = 0; j < Stride; ++j)
+            for (qsizetype j = 0; j < Width; ++j)
                 if (candidate(i + j) && accepts(p, size, i + j))
                     return i + j;
         }
+#endif
         for (; i <= lastStart; ++i)
             if (candidate(i) && accepts(p, size, i))
                 return i;
