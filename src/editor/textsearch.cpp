@@ -38,13 +38,16 @@ bool splitsPair(const char16_t* p, qsizetype size, qsizetype i)
     return i > 0 && i < size && QChar::isHighSurrogate(p[i - 1]) && QChar::isLowSurrogate(p[i]);
 }
 
+// Every cased letter lies in the first two planes.
+constexpr char32_t LastCasedCodePoint = 0x1FFFF;
+
 // Every code point grouped with the ones that fold to the same code point.
 // Built once: about 1,400 groups, none larger than four.
 const std::vector<std::pair<char32_t, char32_t>>& foldGroups()
 {
     static const std::vector<std::pair<char32_t, char32_t>> groups = [] {
         std::vector<std::pair<char32_t, char32_t>> list; // (folded, code point)
-        for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+        for (char32_t c = 0; c <= LastCasedCodePoint; ++c) {
             if (c >= 0xD800 && c <= 0xDFFF)
                 continue;
             const char32_t folded = QChar::toCaseFolded(c);
