@@ -10,6 +10,7 @@
 #include "platform/errors.h"
 #include "platform/loadstr.h"
 #include "platform/tfont.h"
+#include "search/searchcommands.h"
 #include "widgets/label3d.h"
 #include "widgets/pagecontrol.h"
 #include "widgets/panel.h"
@@ -106,6 +107,9 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
                                                   [this] { return editorLookFromOptions(); });
     m_files = std::make_unique<FileCommands>(*m_documents, *this);
     m_documents->saveDocument = [this](int slot) { return m_files->SaveDocument(slot); };
+    m_search = std::make_unique<SearchCommands>(SearchCommands::Context{
+        [this] { return m_documents->currentEditor(); }, [] { return Find; }, [] { return FindReplace; },
+        [this](bool enabled) { setNextEnabled(enabled); }});
 
     connectHandlers();
     FormCreate();
@@ -315,6 +319,9 @@ void TFp::connectHandlers()
     on(mnuExit, &TFp::mnuExitClick);
     on(mnuOption, &TFp::mnuOptionClick);
     on(mnuAbout, &TFp::mnuAboutClick);
+    on(mnuFind, &TFp::mnuFindClick);
+    on(mnuFindReplace, &TFp::mnuFindReplaceClick);
+    on(mnuNext, &TFp::mnuNextClick);
 }
 
 void TFp::translateCaptions()
@@ -428,6 +435,12 @@ void TFp::mnuExitClick() { terminateApplication(); }
 void TFp::mnuOptionClick() { Option->exec(); }
 
 void TFp::mnuAboutClick() { About->exec(); }
+
+void TFp::mnuFindClick() { m_search->mnuFindClick(); }
+
+void TFp::mnuFindReplaceClick() { m_search->mnuFindReplaceClick(); }
+
+void TFp::mnuNextClick() { m_search->mnuNextClick(); }
 
 void TFp::terminateApplication()
 {

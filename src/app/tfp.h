@@ -14,6 +14,7 @@ class QSplitter;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
+class SearchCommands;
 class TClockIndicator;
 class TLabel3D;
 class TLockKeyIndicator;
@@ -108,6 +109,12 @@ public:
     void mnuExitClick();
     void mnuOptionClick();
     void mnuAboutClick();
+    void mnuFindClick();
+    void mnuFindReplaceClick();
+    void mnuNextClick();
+
+    // Find, Find / Replace and Next, with the search state.
+    SearchCommands& search() { return *m_search; }
 
     // True once the program has been told to end.
     bool isTerminating() const { return m_terminating; }
@@ -132,6 +139,7 @@ private:
 
     std::unique_ptr<DocumentTable> m_documents;
     std::unique_ptr<FileCommands> m_files;
+    std::unique_ptr<SearchCommands> m_search;
     bool m_terminating = false;
     std::function<void()> m_terminator;
 };

@@ -1,24 +1,334 @@
 #include "editor/textsearch.h"
 
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+#include <vector>
+
 namespace {
-bool isWordChar(QChar ch) { return ch.isLetterOrNumber() || ch == u'_'; }
+
+constexpr char16_t ParagraphSeparator = 0x2029;
+
+bool isLineBreakUnit(char16_t u) { return u == u'\n' || u == ParagraphSeparator; }
+
+bool isWordChar(char32_t cp) { return cp == U'_' || QChar::isLetterOrNumber(cp) || QChar::isMark(cp); }
+
+// The code point that starts at i (a lone surrogate stands for itself).
+char32_t codePointAt(const char16_t* p, qsizetype size, qsizetype i)
+{
+    if (QChar::isHighSurrogate(p[i]) && i + 1 < size && QChar::isLowSurrogate(p[i + 1]))
+        return QChar::surrogateToUcs4(p[i], p[i + 1]);
+    return p[i];
+}
+
+// The code point that ends just before i.
+char32_t codePointBefore(const char16_t* p, qsizetype i)
+{
+    if (QChar::isLowSurrogate(p[i - 1]) && i >= 2 && QChar::isHighSurrogate(p[i - 2]))
+        return QChar::surrogateToUcs4(p[i - 2], p[i - 1]);
+    return p[i - 1];
+}
+
+bool splitsPair(const char16_t* p, qsizetype size, qsizetype i)
+{
+    return i > 0 && i < size && QChar::isHighSurrogate(p[i - 1]) && QChar::isLowSurrogate(p[i]);
+}
+
+// Every cased letter lies in the first two planes.
+constexpr char32_t LastCasedCodePoint = 0x1FFFF;
+
+// Every code point grouped with the ones that fold to the same code point.
+// Built once: about 1,400 groups, none larger than four.
+const std::vector<std::pair<char32_t, char32_t>>& foldGroups()
+{
+    static const std::vector<std::pair<char32_t, char32_t>> groups = [] {
+        std::vector<std::pair<char32_t, char32_t>> list; // (folded, code point)
+        for (char32_t c = 0; c <= LastCasedCodePoint; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF)
+                continue;
+            const char32_t folded = QChar::toCaseFolded(c);
+            if (folded != c) {
+                list.emplace_back(folded, c);
+                list.emplace_back(folded, folded);
+            }
+        }
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+        return list;
+    }();
+    return groups;
+}
+
+// The code points that compare equal to cp without match case.
+std::vector<char32_t> caseVariants(char32_t cp)
+{
+    const char32_t folded = QChar::toCaseFolded(cp);
+    const auto& groups = foldGroups();
+    const auto range = std::equal_range(groups.begin(), groups.end(), std::pair<char32_t, char32_t>(folded, 0),
+                                        [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<char32_t> variants;
+    for (auto it = range.first; it != range.second; ++it)
+        variants.push_back(it->second);
+    if (variants.empty())
+        variants.push_back(cp);
+    return variants;
+}
+
+// "\r\n", "\r", "\n" and U+2029 in a word all stand for one line break.
+QString normalisedWord(QStringView word)
+{
+    QString out;
+    out.reserve(word.size());
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const QChar ch = word[i];
+        if (ch == u'\r') {
+            if (i + 1 < word.size() && word[i + 1] == u'\n')
+                ++i;
+            out.append(QChar(ParagraphSeparator));
+        } else if (ch == u'\n') {
+            out.append(QChar(ParagraphSeparator));
+        } else {
+            out.append(ch);
+        }
+    }
+    return out;
+}
+
+// A word prepared for scanning: the candidate units of its first and last
+// positions filter the text cheaply; each candidate is then verified.
+class WordMatcher {
+public:
+    WordMatcher(QStringView word, TextSearchOptions options) : m_options(options)
+    {
+        m_word = normalisedWord(word);
+        if (!m_options.matchCase)
+            m_word = m_word.toCaseFolded();
+        m_spansLines = m_word.contains(QChar(ParagraphSeparator));
+        if (m_word.isEmpty())
+            return;
+        const auto* w = reinterpret_cast<const char16_t*>(m_word.utf16());
+        const qsizetype n = m_word.size();
+        m_filtered = unitsAt(w, n, 0, m_first) && unitsAt(w, n, n - 1, m_last);
+    }
+
+    bool isEmpty() const { return m_word.isEmpty(); }
+    bool spansLines() const { return m_spansLines; }
+    qsizetype length() const { return m_word.size(); }
+
+    // The first match starting at or after from and ending at or before
+    // limit, or -1. The whole of text is the context of the word-boundary
+    // and surrogate tests.
+    qsizetype find(QStringView text, qsizetype from, qsizetype limit) const
+    {
+        const qsizetype n = m_word.size();
+        const qsizetype lastStart = std::min(limit, text.size()) - n;
+        from = std::max<qsizetype>(from, 0);
+        if (n == 0 || lastStart < from)
+            return -1;
+        const char16_t* p = text.utf16();
+        const qsizetype size = text.size();
+        if (!m_filtered) {
+            for (qsizetype i = from; i <= lastStart; ++i)
+                if (accepts(p, size, i))
+                    return i;
+            return -1;
+        }
+        const auto [a0, a1, a2, a3] = m_first;
+        const auto [b0, b1, b2, b3] = m_last;
+        const qsizetype tail = n - 1;
+        const auto candidate = [&](qsizetype i) {
+            const char16_t u = p[i];
+            const char16_t v = p[i + tail];
+            return ((u == a0) | (u == a1) | (u == a2) | (u == a3)) & ((v == b0) | (v == b1) | (v == b2) | (v == b3));
+        };
+        qsizetype i = from;
+#if defined(__GNUC__)
+        // Eight positions at a time with vector compares: most stretches of
+        // text hold no candidate at all.
+        using Lanes = char16_t __attribute__((vector_size(16)));
+        constexpr qsizetype Width = 8;
+        const auto splat = [](char16_t u) { return Lanes{u, u, u, u, u, u, u, u}; };
+        const Lanes va0 = splat(a0), va1 = splat(a1), va2 = splat(a2), va3 = splat(a3);
+        const Lanes vb0 = splat(b0), vb1 = splat(b1), vb2 = splat(b2), vb3 = splat(b3);
+        for (; i + Width - 1 <= lastStart; i += Width) {
+            Lanes u, v;
+            std::memcpy(&u, p + i, sizeof u);
+            std::memcpy(&v, p + i + tail, sizeof v);
+            const auto hits = ((u == va0) | (u == va1) | (u == va2) | (u == va3))
+                              & ((v == vb0) | (v == vb1) | (v == vb2) | (v == vb3));
+            quint64 halves[2];
+            std::memcpy(halves, &hits, sizeof halves);
+            if ((halves[0] | halves[1]) == 0)
+                continue;
+            for (qsizetype j = 0; j < Width; ++j)
+                if (candidate(i + j) && accepts(p, size, i + j))
+                    return i + j;
+        }
+#endif
+        for (; i <= lastStart; ++i)
+            if (candidate(i) && accepts(p, size, i))
+                return i;
+        return -1;
+    }
+
+private:
+    using Units = std::array<char16_t, 4>;
+
+    // The text units that may stand at index k of the word. False when they
+    // do not fit the filter.
+    bool unitsAt(const char16_t* w, qsizetype n, qsizetype k, Units& units) const
+    {
+        std::vector<char16_t> list;
+        const char16_t u = w[k];
+        if (u == ParagraphSeparator) {
+            list = {u'\n', ParagraphSeparator};
+        } else if (m_options.matchCase) {
+            list = {u};
+        } else if (QChar::isHighSurrogate(u) && k + 1 < n && QChar::isLowSurrogate(w[k + 1])) {
+            for (char32_t cp : caseVariants(QChar::surrogateToUcs4(u, w[k + 1])))
+                list.push_back(QChar::highSurrogate(cp));
+        } else if (QChar::isLowSurrogate(u) && k > 0 && QChar::isHighSurrogate(w[k - 1])) {
+            for (char32_t cp : caseVariants(QChar::surrogateToUcs4(w[k - 1], u)))
+                list.push_back(QChar::lowSurrogate(cp));
+        } else if (QChar::isSurrogate(u)) {
+            list = {u};
+        } else {
+            for (char32_t cp : caseVariants(u))
+                if (!QChar::requiresSurrogates(cp))
+                    list.push_back(char16_t(cp));
+        }
+        std::sort(list.begin(), list.end());
+        list.erase(std::unique(list.begin(), list.end()), list.end());
+        if (list.empty() || list.size() > units.size())
+            return false;
+        for (std::size_t i = 0; i < units.size(); ++i)
+            units[i] = list[std::min(i, list.size() - 1)];
+        return true;
+    }
+
+    bool accepts(const char16_t* p, qsizetype size, qsizetype i) const
+    {
+        const qsizetype n = m_word.size();
+        if (!equalsAt(p, size, i))
+            return false;
+        if (splitsPair(p, size, i) || splitsPair(p, size, i + n))
+            return false;
+        if (m_options.wholeWord) {
+            if (i > 0 && isWordChar(codePointBefore(p, i)) && isWordChar(codePointAt(p, size, i)))
+                return false;
+            if (i + n < size && isWordChar(codePointBefore(p, i + n)) && isWordChar(codePointAt(p, size, i + n)))
+                return false;
+        }
+        return true;
+    }
+
+    bool equalsAt(const char16_t* p, qsizetype size, qsizetype i) const
+    {
+        const auto* w = reinterpret_cast<const char16_t*>(m_word.utf16());
+        const qsizetype n = m_word.size();
+        const char16_t* t = p + i;
+        for (qsizetype k = 0; k < n;) {
+            const char16_t wu = w[k];
+            if (wu == ParagraphSeparator) {
+                if (!isLineBreakUnit(t[k]))
+                    return false;
+                ++k;
+                continue;
+            }
+            if (m_options.matchCase) {
+                if (t[k] != wu)
+                    return false;
+                ++k;
+                continue;
+            }
+            // Compare code point against code point; the word is folded already.
+            const qsizetype wordUnits = QChar::isHighSurrogate(wu) && k + 1 < n && QChar::isLowSurrogate(w[k + 1]) ? 2 : 1;
+            const qsizetype textUnits = QChar::isHighSurrogate(t[k]) && i + k + 1 < size && QChar::isLowSurrogate(t[k + 1]) ? 2 : 1;
+            if (wordUnits != textUnits)
+                return false;
+            const char32_t wcp = wordUnits == 2 ? QChar::surrogateToUcs4(wu, w[k + 1]) : wu;
+            const char32_t tcp = textUnits == 2 ? QChar::surrogateToUcs4(t[k], t[k + 1]) : t[k];
+            if (tcp != wcp && QChar::toCaseFolded(tcp) != wcp)
+                return false;
+            k += wordUnits;
+        }
+        return true;
+    }
+
+    TextSearchOptions m_options;
+    QString m_word; // line breaks as U+2029, folded without match case
+    bool m_spansLines = false;
+    bool m_filtered = false;
+    Units m_first{};
+    Units m_last{};
+};
+
+// Reading line by line costs a fixed amount per line on top of the
+// characters; past this many units the rest of the text is read in one
+// piece instead.
+constexpr qsizetype LocalBudget = 64 * 1024;
+constexpr qsizetype LineCost = 96;
+
+}
+
+TextMatch findMatchInText(QStringView text, QStringView word, qsizetype start, qsizetype end,
+                          TextSearchOptions options)
+{
+    const WordMatcher matcher(word, options);
+    if (matcher.isEmpty() || start < 0)
+        return {};
+    const qsizetype pos = matcher.find(text, start, std::min(end, text.size()));
+    if (pos < 0)
+        return {};
+    return {pos, matcher.length()};
 }
 
 qsizetype findInText(QStringView text, QStringView word, qsizetype start, qsizetype end,
                      TextSearchOptions options)
 {
-    if (word.isEmpty() || start < 0)
-        return -1;
-    end = std::min(end, text.size());
-    const auto cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    for (qsizetype pos = text.indexOf(word, start, cs); pos >= 0 && pos + word.size() <= end;
-         pos = text.indexOf(word, pos + 1, cs)) {
-        if (!options.wholeWord)
-            return pos;
-        const bool before = pos > 0 && isWordChar(text[pos - 1]);
-        const bool after = pos + word.size() < text.size() && isWordChar(text[pos + word.size()]);
-        if (!before && !after)
-            return pos;
+    return findMatchInText(text, word, start, end, options).position;
+}
+
+TextMatch findInDocument(const QTextDocument& document, QStringView word, qsizetype start, qsizetype end,
+                         TextSearchOptions options)
+{
+    const WordMatcher matcher(word, options);
+    const qsizetype textLength = document.characterCount() - 1;
+    start = std::max<qsizetype>(start, 0);
+    end = std::min(end, textLength);
+    if (matcher.isEmpty() || end - start < matcher.length())
+        return {};
+
+    qsizetype resume = start;
+    if (!matcher.spansLines()) {
+        // A word without a line break lies inside one line: read the lines
+        // from start while that stays cheap.
+        qsizetype budget = LocalBudget;
+        QTextBlock block = document.findBlock(int(start));
+        qsizetype blockPos = block.isValid() ? block.position() : textLength;
+        while (block.isValid() && blockPos < end) {
+            const qsizetype blockLength = block.length();
+            if (blockLength + LineCost > budget)
+                break;
+            budget -= blockLength + LineCost;
+            const QString line = block.text();
+            const qsizetype hit = matcher.find(line, start - blockPos, end - blockPos);
+            if (hit >= 0)
+                return {blockPos + hit, matcher.length()};
+            blockPos += blockLength;
+            block = block.next();
+        }
+        if (!block.isValid() || blockPos >= end)
+            return {};
+        resume = std::max(start, blockPos);
     }
-    return -1;
+    const QString text = document.toRawText();
+    const qsizetype pos = matcher.find(text, resume, end);
+    if (pos < 0)
+        return {};
+    return {pos, matcher.length()};
 }
