@@ -174,9 +174,9 @@ void TREdit::clearSelection()
 
 int TREdit::findText(const QString& word, int start, int length, FindFlags flags) const
 {
-    const QString all = document()->toRawText();
-    return int(findInText(all, word, start, qsizetype(start) + length,
-                          {flags.testFlag(FindWholeWord), flags.testFlag(FindMatchCase)}));
+    return int(findInDocument(*document(), word, start, qsizetype(start) + length,
+                              {flags.testFlag(FindWholeWord), flags.testFlag(FindMatchCase)})
+                   .position);
 }
 
 void TREdit::setBackgroundColor(TColor color)

@@ -205,9 +205,10 @@ TEST(StringTable, HoldsEveryCaptionOfTheFormsOnce)
     const QList<int> ids = StringTable::ids();
     // Main window 65168..65199 less 65183, Find 65216..65220 + 65247,
     // Find/Replace 65221..65227, Options 65200..65215 and 65228..65231.
-    for (int id = 65168; id <= 65231; ++id)
+    for (int id = 65168; id <= 65231; ++id) {
         if (id != 65183)
             EXPECT_TRUE(StringTable::contains(id)) << id;
+    }
     EXPECT_TRUE(StringTable::contains(65247));
     EXPECT_EQ(ids.size(), 64);
     EXPECT_EQ(StringTable::text(65184), QString());
