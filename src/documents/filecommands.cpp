@@ -1,5 +1,6 @@
 #include "documents/filecommands.h"
 
+#include "documents/filedialogs.h"
 #include "documents/filewriter.h"
 #include "documents/textcodec.h"
 #include "editor/tredit.h"
@@ -147,7 +148,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     if (fileName.isEmpty())
         return SaveResult::Stop;
     if (!QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
-        m_saveDialog->selectFile(LoadStr(emptyTextId));
+        setDialogFileName(m_saveDialog, LoadStr(emptyTextId));
         return SaveResult::Stop;
     }
     // Named and marked saved only once the file holds the text: after a
@@ -155,7 +156,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     writeDocument(slotIndex, expandedPath(fileName));
     s.Modified = 0;
     SetDocumentFileName(slotIndex, fileName);
-    m_saveDialog->selectFile(LoadStr(emptyTextId));
+    setDialogFileName(m_saveDialog, LoadStr(emptyTextId));
     return SaveResult::Written;
 }
 

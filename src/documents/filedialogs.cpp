@@ -1,6 +1,7 @@
 #include "documents/filedialogs.h"
 
 #include <QFileDialog>
+#include <QLineEdit>
 
 namespace {
 
@@ -60,4 +61,15 @@ QFileDialog* createSaveDialog(QWidget* parent)
                                                    {"All Files", "*"}}));
     dialog->setDefaultSuffix(QStringLiteral("txt"));
     return dialog;
+}
+
+void setDialogFileName(QFileDialog* dialog, const QString& fileName)
+{
+    if (!fileName.isEmpty()) {
+        dialog->selectFile(fileName);
+        return;
+    }
+    // selectFile() ignores an empty name: empty the dialog's own box.
+    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->clear();
 }

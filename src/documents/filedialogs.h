@@ -1,6 +1,7 @@
 #pragma once
 
 class QFileDialog;
+class QString;
 class QWidget;
 
 // The main window's open and save dialogs: Qt's own file dialog (the same on
@@ -10,3 +11,7 @@ class QWidget;
 // that the named file exists.
 QFileDialog* createOpenDialog(QWidget* parent);
 QFileDialog* createSaveDialog(QWidget* parent);
+
+// Sets the file name the dialog shows; an empty name empties the box, so
+// that the next opening starts without a name.
+void setDialogFileName(QFileDialog* dialog, const QString& fileName);
