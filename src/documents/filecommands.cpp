@@ -118,8 +118,8 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
     bytes = QByteArray(); // the file's bytes are not needed while the editor lays out
     DocumentSlot& s = m_table.slot(slotIndex);
     s.Format = decoded.format;
-    // The editor's own load: the caret at the start, no undo history.
-    static_cast<QPlainTextEdit*>(s.Editor)->setPlainText(decoded.text);
+    // Into a fresh editor: the caret stays at the start; no undo history.
+    s.Editor->document()->setPlainText(decoded.text);
 }
 
 void FileCommands::writeDocument(int slotIndex, const QString& path)
