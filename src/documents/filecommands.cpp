@@ -142,7 +142,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
         s.Modified = 0;
         return SaveResult::Written;
     }
-    if (m_saveDialog->exec() != QDialog::Accepted)
+    if (!m_saveDialog || m_saveDialog->exec() != QDialog::Accepted)
         return SaveResult::NotWritten;
     const QString fileName = dialogFileName(m_saveDialog);
     if (fileName.isEmpty())
@@ -162,7 +162,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
 
 void FileCommands::Open(bool severalTimesOption)
 {
-    if (m_openDialog->exec() != QDialog::Accepted)
+    if (!m_openDialog || m_openDialog->exec() != QDialog::Accepted)
         return;
     const QString fileName = dialogFileName(m_openDialog);
     if (fileName.isEmpty())

@@ -10,9 +10,11 @@ class QFileDialog;
 // before Exit, and the per-slot operations they share.
 class FileCommands {
 public:
-    // The dialogs belong to the main window.
-    FileCommands(DocumentTable& table, DocumentCommandStates& commands, QFileDialog* openDialog,
-                 QFileDialog* saveDialog);
+    // The dialogs belong to the main window. Without them (a program that
+    // only reads and writes documents) no file name can be asked for: Open
+    // does nothing and an untitled document is not written.
+    FileCommands(DocumentTable& table, DocumentCommandStates& commands, QFileDialog* openDialog = nullptr,
+                 QFileDialog* saveDialog = nullptr);
 
     // Files larger than this are not opened ("Cannot open file"). The
     // editor's document grows about linearly: 100 MB take some 4 s to load
