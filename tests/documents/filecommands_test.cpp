@@ -62,6 +62,10 @@ protected:
 TEST_F(FileCommandsTest, OpenShowsTheFileUnmodifiedInANewTab)
 {
     const QString path = writeFile(QStringLiteral("lettre.txt"), "Cher ami,\r\n");
+    cancelFileDialog();
+    Fp->btOpen->click();
+    EXPECT_EQ(Fp->pageEdition->count(), 1) << "cancelled: nothing";
+
     answerFileDialog(path);
     Fp->mnuOpen->trigger();
     ASSERT_EQ(Fp->pageEdition->count(), 2);
@@ -75,26 +79,6 @@ TEST_F(FileCommandsTest, OpenShowsTheFileUnmodifiedInANewTab)
     EXPECT_FALSE(saveEnabled());
     EXPECT_TRUE(Fp->mnuEdition->menuAction()->isEnabled());
     EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("Cher ami,\n"));
-}
-
-TEST_F(FileCommandsTest, CancelledOpenChangesNothing)
-{
-    cancelFileDialog();
-    Fp->btOpen->click();
-    EXPECT_EQ(Fp->pageEdition->count(), 1);
-    EXPECT_EQ(docs().OpenDocumentCount, 1);
-}
-
-TEST_F(FileCommandsTest, OpenAfterCloseAllBringsTheDocumentCommandsBack)
-{
-    const QString path = writeFile(QStringLiteral("a.txt"), "a");
-    Fp->mnuCloseAll->trigger();
-    ASSERT_FALSE(Fp->mnuClose->isEnabled());
-    openThroughDialog(path);
-    EXPECT_TRUE(Fp->mnuClose->isEnabled());
-    EXPECT_TRUE(Fp->btClose->isEnabled());
-    EXPECT_TRUE(Fp->mnuCloseAll->isEnabled());
-    EXPECT_TRUE(Fp->mnuEdition->menuAction()->isEnabled());
 }
 
 TEST_F(FileCommandsTest, AnOpenFileIsShownAgainUnlessSeveralCopiesAreAllowed)
@@ -124,20 +108,6 @@ TEST_F(FileCommandsTest, AnOpenFileIsShownAgainUnlessSeveralCopiesAreAllowed)
     EXPECT_EQ(Fp->pageEdition->tabText(4), QStringLiteral("notes.ini"));
     EXPECT_EQ(Fp->pageEdition->tabText(1), QStringLiteral("notes.ini"));
     EXPECT_EQ(docs().current().Path, path);
-}
-
-TEST_F(FileCommandsTest, FindOpenDocumentComparesExactFullPaths)
-{
-    const QString path = writeFile(QStringLiteral("x.txt"), "x");
-    openThroughDialog(path);
-    Fp->btNew->click();
-    FileCommands& files = Fp->files();
-    EXPECT_FALSE(files.FindOpenDocument(tempPath(QStringLiteral("X.txt"))));
-    EXPECT_FALSE(files.FindOpenDocument(QStringLiteral("x.txt")));
-    EXPECT_EQ(docs().CurrentSlot, 2) << "a miss changes nothing";
-    EXPECT_TRUE(files.FindOpenDocument(path));
-    EXPECT_EQ(docs().CurrentSlot, 1);
-    EXPECT_FALSE(Fp->mnuNext->isEnabled()) << "the page change ran";
 }
 
 TEST_F(FileCommandsTest, UnreadableFilesReportAndLeaveAnUntitledTab)
