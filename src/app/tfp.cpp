@@ -2,7 +2,9 @@
 
 #include "about/tabout.h"
 #include "app/forms.h"
+#include "documents/editcommands.h"
 #include "documents/filecommands.h"
+#include "documents/filedialogs.h"
 #include "editor/tredit.h"
 #include "options/colorcombobox.h"
 #include "options/fontcombobox.h"
@@ -11,6 +13,7 @@
 #include "platform/loadstr.h"
 #include "platform/tfont.h"
 #include "search/searchcommands.h"
+#include "widgets/checkbox.h"
 #include "widgets/label3d.h"
 #include "widgets/pagecontrol.h"
 #include "widgets/panel.h"
@@ -105,7 +108,10 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
 
     m_documents = std::make_unique<DocumentTable>(pageEdition, *this, LoadStr(65188),
                                                   [this] { return editorLookFromOptions(); });
-    m_files = std::make_unique<FileCommands>(*m_documents, *this);
+    openDialogFp = createOpenDialog(this);
+    saveDialogFp = createSaveDialog(this);
+    m_files = std::make_unique<FileCommands>(*m_documents, *this, openDialogFp, saveDialogFp);
+    m_edit = std::make_unique<EditCommands>(*m_documents);
     m_documents->saveDocument = [this](int slot) { return m_files->SaveDocument(slot); };
     m_search = std::make_unique<SearchCommands>(SearchCommands::Context{
         [this] { return m_documents->currentEditor(); }, [] { return Find; }, [] { return FindReplace; },
@@ -316,7 +322,22 @@ void TFp::connectHandlers()
     onButton(btClose, &TFp::btCloseClick);
     on(mnuClose, &TFp::mnuCloseClick);
     on(mnuCloseAll, &TFp::mnuCloseAllClick);
+    onButton(btOpen, &TFp::btOpenClick);
+    on(mnuOpen, &TFp::mnuOpenClick);
+    onButton(btSave, &TFp::btSaveClick);
+    on(mnuSave, &TFp::mnuSaveClick);
+    onButton(btSaveAll, &TFp::btSaveAllClick);
+    on(mnuSaveAll, &TFp::mnuSaveAllClick);
     on(mnuExit, &TFp::mnuExitClick);
+    on(mnuCopy, &TFp::mnuCopyClick);
+    on(mnuCut, &TFp::mnuCutClick);
+    on(mnuPaste, &TFp::mnuPasteClick);
+    on(mnuUndo, &TFp::mnuUndoClick);
+    on(mnuClearUndo, &TFp::mnuClearUndoClick);
+    on(mnuDateUs, &TFp::mnuDateUsClick);
+    on(mnuDateEurope, &TFp::mnuDateEuropeClick);
+    on(mnuTimeUs, &TFp::mnuTimeUsClick);
+    on(mnuTimeEurope, &TFp::mnuTimeEuropeClick);
     on(mnuOption, &TFp::mnuOptionClick);
     on(mnuAbout, &TFp::mnuAboutClick);
     on(mnuFind, &TFp::mnuFindClick);
@@ -416,6 +437,14 @@ void TFp::enableSaveCommandsForChange()
     mnuSaveAll->setEnabled(true);
 }
 
+void TFp::disableSaveCommandsAfterSaveAll()
+{
+    btSaveAll->setEnabled(false);
+    mnuSaveAll->setEnabled(false);
+    btSave->setEnabled(false);
+    mnuSave->setEnabled(false);
+}
+
 void TFp::setNextEnabled(bool enabled) { mnuNext->setEnabled(enabled); }
 
 void TFp::showFileInformation(const QString& path) { lbFpInfoFichier->setText(path); }
@@ -430,7 +459,35 @@ void TFp::pageEditionChange() { m_documents->PageChange(); }
 
 void TFp::NewEditionChange() { m_documents->Modification(); }
 
-void TFp::mnuExitClick() { terminateApplication(); }
+void TFp::btOpenClick() { m_files->Open(Option->chkboxOptionSeveralTimes->isChecked()); }
+
+void TFp::btSaveClick() { m_files->Save(); }
+
+void TFp::btSaveAllClick() { m_files->SaveAll(); }
+
+void TFp::mnuExitClick()
+{
+    if (m_files->ExitAllowed(Option->chkboxOptionAllFileSaved->isChecked()))
+        terminateApplication();
+}
+
+void TFp::mnuCopyClick() { m_edit->Copy(); }
+
+void TFp::mnuCutClick() { m_edit->Cut(); }
+
+void TFp::mnuPasteClick() { m_edit->Paste(); }
+
+void TFp::mnuUndoClick() { m_edit->Undo(); }
+
+void TFp::mnuClearUndoClick() { m_edit->ClearUndo(); }
+
+void TFp::mnuDateUsClick() { m_edit->DateUs(); }
+
+void TFp::mnuDateEuropeClick() { m_edit->DateEurope(); }
+
+void TFp::mnuTimeUsClick() { m_edit->TimeUs(); }
+
+void TFp::mnuTimeEuropeClick() { m_edit->TimeEurope(); }
 
 void TFp::mnuOptionClick() { Option->exec(); }
 

@@ -6,8 +6,10 @@
 
 #include <memory>
 
+class EditCommands;
 class FileCommands;
 class QAction;
+class QFileDialog;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -83,8 +85,12 @@ public:
     QAction* mnuClearUndo = nullptr;
     QAction* mnuOption = nullptr;
     QAction* mnuAbout = nullptr;
+    QFileDialog* openDialogFp = nullptr;
+    QFileDialog* saveDialogFp = nullptr;
 
     DocumentTable& documents() { return *m_documents; }
+    FileCommands& files() { return *m_files; }
+    EditCommands& editCommands() { return *m_edit; }
 
     // The first document: New, then the file named by the first command-line
     // argument when it names an existing file.
@@ -95,6 +101,7 @@ public:
     void DisableDocumentCommands() override;
     void setSaveEnabled(bool enabled) override;
     void enableSaveCommandsForChange() override;
+    void disableSaveCommandsAfterSaveAll() override;
     void setNextEnabled(bool enabled) override;
     void showFileInformation(const QString& path) override;
 
@@ -106,7 +113,22 @@ public:
     void mnuCloseAllClick();
     void pageEditionChange();
     void NewEditionChange();
+    void btOpenClick();
+    void mnuOpenClick() { btOpenClick(); }
+    void btSaveClick();
+    void mnuSaveClick() { btSaveClick(); }
+    void btSaveAllClick();
+    void mnuSaveAllClick() { btSaveAllClick(); }
     void mnuExitClick();
+    void mnuCopyClick();
+    void mnuCutClick();
+    void mnuPasteClick();
+    void mnuUndoClick();
+    void mnuClearUndoClick();
+    void mnuDateUsClick();
+    void mnuDateEuropeClick();
+    void mnuTimeUsClick();
+    void mnuTimeEuropeClick();
     void mnuOptionClick();
     void mnuAboutClick();
     void mnuFindClick();
@@ -140,6 +162,7 @@ private:
     std::unique_ptr<DocumentTable> m_documents;
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<SearchCommands> m_search;
+    std::unique_ptr<EditCommands> m_edit;
     bool m_terminating = false;
     std::function<void()> m_terminator;
 };

@@ -94,13 +94,16 @@ int DocumentTable::New()
     return index;
 }
 
-void DocumentTable::CloseDocument(int slotIndex)
+bool DocumentTable::CloseDocument(int slotIndex)
 {
     DocumentSlot& s = slot(slotIndex);
     if (!s.InUse)
-        return;
-    if (s.Modified == 1 && saveDocument)
-        saveDocument(slotIndex); // a failed write throws and the document stays open
+        return true;
+    // A failed write throws and the document stays open. A cancelled save
+    // dialog closes it unsaved; a refused name keeps it, so that no change
+    // is lost silently.
+    if (s.Modified == 1 && saveDocument && saveDocument(slotIndex) == SaveResult::Stop)
+        return false;
 
     QWidget* page = s.TabSheet;
     s.TabSheet = nullptr;
@@ -122,6 +125,7 @@ void DocumentTable::CloseDocument(int slotIndex)
     }
     --OpenDocumentCount;
     PageChange();
+    return true;
 }
 
 void DocumentTable::Close()
@@ -133,7 +137,9 @@ void DocumentTable::Close()
 
 void DocumentTable::CloseAll()
 {
-    ForEachOpenDocument([this](int i) { CloseDocument(i); });
+    for (int i = 0; i < Capacity; ++i)
+        if (slot(i).InUse && !CloseDocument(i))
+            return;
     m_commands.DisableDocumentCommands();
 }
 

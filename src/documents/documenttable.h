@@ -37,6 +37,9 @@ public:
     virtual void setSaveEnabled(bool enabled) = 0;
     // btSave, btSaveAll, mnuSave, mnuSaveAll, in that order (a modification).
     virtual void enableSaveCommandsForChange() = 0;
+    // btSaveAll, mnuSaveAll, btSave, mnuSave, in that order (a document
+    // written by Save All).
+    virtual void disableSaveCommandsAfterSaveAll() = 0;
     virtual void setNextEnabled(bool enabled) = 0;
     virtual void showFileInformation(const QString& path) = 0;
 };
@@ -85,11 +88,14 @@ public:
     // the slot, or -1 (nothing done) when all slots are in use.
     int New();
     // Saves the slot first when modified (through the saver), then frees it
-    // and removes its tab. A failed save throws and leaves it open.
-    void CloseDocument(int slotIndex);
+    // and removes its tab. A failed save throws and leaves it open; a save
+    // that stops (a name in a folder that does not exist) leaves it open too
+    // and answers false.
+    bool CloseDocument(int slotIndex);
     // Close: the current document; disables the document commands when none is left.
     void Close();
-    // Close All: every open document, lowest slot first.
+    // Close All: every open document, lowest slot first, up to one that
+    // stays open.
     void CloseAll();
     // Recomputes the current slot from the active tab and the displays that follow it.
     void PageChange();

@@ -1,22 +1,67 @@
 #include "documents/filecommands.h"
 
+#include "documents/filedialogs.h"
+#include "documents/filewriter.h"
 #include "documents/textcodec.h"
 #include "editor/tredit.h"
 #include "platform/errors.h"
+#include "platform/loadstr.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QScopeGuard>
 #include <QTabWidget>
 
 namespace {
 constexpr int nameCapacity = 100;
 constexpr int extensionCapacity = 5;
+constexpr int emptyTextId = 65184; // clears the save dialog's file name
+
+ScrivoError cannotOpen(const QString& fileName)
+{
+    return ScrivoError(QStringLiteral("Cannot open file %1").arg(fileName));
 }
 
-FileCommands::FileCommands(DocumentTable& table, DocumentCommandStates& commands)
-    : m_table(table), m_commands(commands)
+QString dialogFileName(const QFileDialog* dialog) { return dialog->selectedFiles().value(0); }
+
+// The whole content of a regular file, at most limit bytes; false when the
+// file cannot be read or is larger. Reads until the end rather than trusting
+// the size, which a growing file or a /proc entry does not tell.
+bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes)
+{
+    if (!QFileInfo(fileName).isFile())
+        return false; // a folder, device or pipe is no document
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+        return false;
+    bytes = QByteArray(qsizetype(file.size()), Qt::Uninitialized);
+    qint64 got = 0;
+    for (;;) {
+        if (got == bytes.size()) {
+            if (got > limit)
+                return false;
+            bytes.resize(std::min<qsizetype>(qsizetype(limit) + 1, std::max<qsizetype>(got * 2, 64 * 1024)));
+        }
+        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        got += n;
+    }
+    if (got > limit)
+        return false;
+    bytes.truncate(qsizetype(got));
+    return true;
+}
+
+}
+
+FileCommands::FileCommands(DocumentTable& table, DocumentCommandStates& commands, QFileDialog* openDialog,
+                           QFileDialog* saveDialog)
+    : m_table(table), m_commands(commands), m_openDialog(openDialog), m_saveDialog(saveDialog)
 {
 }
 
@@ -51,37 +96,116 @@ void FileCommands::SetDocumentFileName(int slotIndex, const QString& fileName)
     }
 }
 
-void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
+bool FileCommands::FindOpenDocument(const QString& path)
 {
-    QFile file(fileName);
-    if (QFileInfo(fileName).isDir() || !file.open(QIODevice::ReadOnly))
-        throw ScrivoError(QStringLiteral("Cannot open file %1").arg(fileName));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw ScrivoError(QStringLiteral("Cannot open file %1").arg(fileName));
-    DecodedText decoded = decodeTextFile(bytes);
-    DocumentSlot& s = m_table.slot(slotIndex);
-    s.Format = decoded.format;
-    s.Editor->setRtfText(decoded.text);
+    int found = -1;
+    m_table.ForEachOpenDocument([&](int i) {
+        if (found < 0 && m_table.slot(i).Path == path)
+            found = i;
+    });
+    if (found < 0)
+        return false;
+    m_table.activate(found);
+    return true;
 }
 
-void FileCommands::writeDocument(int slotIndex)
+void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
+{
+    QByteArray bytes;
+    if (!readWholeFile(fileName, MaximumFileSize, bytes))
+        throw cannotOpen(fileName);
+    DecodedText decoded = decodeTextFile(bytes);
+    bytes = QByteArray(); // the file's bytes are not needed while the editor lays out
+    DocumentSlot& s = m_table.slot(slotIndex);
+    s.Format = decoded.format;
+    // Into a fresh editor: the caret stays at the start; no undo history.
+    s.Editor->document()->setPlainText(decoded.text);
+}
+
+void FileCommands::writeDocument(int slotIndex, const QString& path)
 {
     DocumentSlot& s = m_table.slot(slotIndex);
+    // The raw text keeps no-break spaces and line separators; its paragraph
+    // separators are the line breaks.
     TextFileFormat format = s.Format;
     const QByteArray bytes = encodeTextFile(s.Editor->document()->toRawText(), format);
-    QSaveFile file(s.Path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw ScrivoError(QStringLiteral("Cannot create file %1").arg(s.Path));
+    if (!writeWholeFile(path, bytes))
+        throw ScrivoError(QStringLiteral("Cannot create file %1").arg(s.Path.isEmpty() ? path : s.Path));
     s.Format = format;
 }
 
 SaveResult FileCommands::SaveDocument(int slotIndex)
 {
     DocumentSlot& s = m_table.slot(slotIndex);
-    if (s.Path.isEmpty())
+    if (!s.Path.isEmpty()) {
+        writeDocument(slotIndex, s.Path);
+        s.Modified = 0;
+        return SaveResult::Written;
+    }
+    if (!m_saveDialog || m_saveDialog->exec() != QDialog::Accepted)
         return SaveResult::NotWritten;
-    writeDocument(slotIndex);
+    const QString fileName = dialogFileName(m_saveDialog);
+    if (fileName.isEmpty())
+        return SaveResult::Stop;
+    if (!QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
+        setDialogFileName(m_saveDialog, LoadStr(emptyTextId));
+        return SaveResult::Stop;
+    }
+    // Named and marked saved only once the file holds the text: after a
+    // failed write the document is still untitled and modified.
+    writeDocument(slotIndex, expandedPath(fileName));
     s.Modified = 0;
+    SetDocumentFileName(slotIndex, fileName);
+    setDialogFileName(m_saveDialog, LoadStr(emptyTextId));
     return SaveResult::Written;
+}
+
+void FileCommands::Open(bool severalTimesOption)
+{
+    if (!m_openDialog || m_openDialog->exec() != QDialog::Accepted)
+        return;
+    const QString fileName = dialogFileName(m_openDialog);
+    if (fileName.isEmpty())
+        return;
+    if (FindOpenDocument(expandedPath(fileName)) && !severalTimesOption)
+        return;
+    {
+        m_table.LoadingDocument = true;
+        const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
+        const int slot = m_table.New();
+        if (slot < 0)
+            return; // every slot in use: no document to read the file into
+        readFileIntoDocument(slot, fileName); // on failure the new tab stays, untitled
+        SetDocumentFileName(slot, fileName);
+    }
+    m_commands.EnableDocumentCommands();
+}
+
+void FileCommands::Save()
+{
+    if (SaveDocument(m_table.CurrentSlot) == SaveResult::Written)
+        m_commands.setSaveEnabled(false);
+}
+
+void FileCommands::SaveAll()
+{
+    bool stopped = false;
+    m_table.ForEachOpenDocument([&](int i) {
+        if (stopped)
+            return;
+        switch (SaveDocument(i)) {
+        case SaveResult::Written: m_commands.disableSaveCommandsAfterSaveAll(); break;
+        case SaveResult::NotWritten: break; // a cancelled dialog passes on to the next document
+        case SaveResult::Stop: stopped = true; break;
+        }
+    });
+}
+
+bool FileCommands::ExitAllowed(bool allFileSavedOption)
+{
+    if (!allFileSavedOption)
+        return true;
+    bool anyModified = false;
+    m_table.ForEachOpenDocument([&](int i) { anyModified = anyModified || m_table.slot(i).Modified == 1; });
+    return !anyModified;
 }

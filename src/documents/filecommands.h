@@ -4,24 +4,56 @@
 
 #include <QString>
 
-// Moving text between files and documents: naming a document after its file,
-// reading a file into a document, writing a document back.
+class QFileDialog;
+
+// Moving text between files and documents: Open, Save, Save All, the test
+// before Exit, and the per-slot operations they share.
 class FileCommands {
 public:
-    FileCommands(DocumentTable& table, DocumentCommandStates& commands);
+    // The dialogs belong to the main window. Without them (a program that
+    // only reads and writes documents) no file name can be asked for: Open
+    // does nothing and an untitled document is not written.
+    FileCommands(DocumentTable& table, DocumentCommandStates& commands, QFileDialog* openDialog = nullptr,
+                 QFileDialog* saveDialog = nullptr);
+
+    // Files larger than this are not opened ("Cannot open file"). The
+    // editor's document grows about linearly: 100 MB take some 4 s to load
+    // and 650 MB of memory (1.5 GB at the peak of loading); at 128 MiB a
+    // file is no longer text to edit by hand, and loading it would hold the
+    // program for seconds with gigabytes in use.
+    static constexpr qint64 MaximumFileSize = qint64(128) * 1024 * 1024;
+
+    // Open: asks for a file, shows an open copy instead when the option
+    // forbids a second one, else reads the file into a new document.
+    void Open(bool severalTimesOption);
+    // Save: the current document; disables the Save pair once written.
+    void Save();
+    // Save All: every open document, untitled ones through the save dialog.
+    void SaveAll();
+    // Whether Exit may end the program: with the option set, not while any
+    // document is modified.
+    bool ExitAllowed(bool allFileSavedOption);
+
+    // Makes the open document whose Path is exactly path (letter case
+    // included) the active one; false, changing nothing, when there is none.
+    bool FindOpenDocument(const QString& path);
 
     // Path (expanded, "." and ".." removed), Name, Extension, tab caption,
     // and the information bar when slot is the current one.
     void SetDocumentFileName(int slot, const QString& fileName);
 
     // Reads a whole file into the slot's editor as plain text. Raises
-    // "Cannot open file %s" when it cannot be read.
+    // "Cannot open file %s" when it cannot be read: missing, not a regular
+    // file, unreadable, or larger than MaximumFileSize.
     void readFileIntoDocument(int slot, const QString& fileName);
 
-    // Writes the slot's text to its Path. Raises "Cannot create file %s".
-    void writeDocument(int slot);
+    // Writes the slot's text to path without touching its Path or Modified.
+    // Raises "Cannot create file %s" (with the slot's own path when it has
+    // one); the old file is then left as it was.
+    void writeDocument(int slot, const QString& path);
 
-    // Saves one document to its file.
+    // Saves one document: to its path, or through the save dialog when it
+    // has none. Path and Modified change only once the file is written.
     SaveResult SaveDocument(int slot);
 
     // Name and extension as a file name gives them (after the last "/";
@@ -33,4 +65,6 @@ public:
 private:
     DocumentTable& m_table;
     DocumentCommandStates& m_commands;
+    QFileDialog* m_openDialog;
+    QFileDialog* m_saveDialog;
 };

@@ -155,6 +155,8 @@ TEST_F(SearchTest, AnotherTabANewOrAClosedDocumentDisablesNext)
     Fp->pageEdition->setCurrentIndex(0);
     find(QStringLiteral("cat"));
     ASSERT_TRUE(nextEnabled());
+    // Closing a modified untitled document would ask for a file name.
+    docs().current().Modified = 0;
     Fp->mnuClose->trigger();
     EXPECT_FALSE(nextEnabled());
 }

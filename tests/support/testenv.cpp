@@ -2,7 +2,12 @@
 
 #include "platform/errors.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <cstdlib>
@@ -32,6 +37,33 @@ void TestEnvironment::prepareProcess()
 QString TestEnvironment::home() { return runDir()->path() + QStringLiteral("/home"); }
 
 QString TestEnvironment::configHome() { return runDir()->path() + QStringLiteral("/config"); }
+
+void TestEnvironment::SetUp()
+{
+    // A modal dialog nobody answers would stall the whole run: after 20 s
+    // the watchdog fails the test and rejects the dialog.
+    auto* watchdog = new QTimer(qApp);
+    auto seen = std::make_shared<QPointer<QWidget>>();
+    auto since = std::make_shared<QElapsedTimer>();
+    QObject::connect(watchdog, &QTimer::timeout, watchdog, [seen, since] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != seen->data()) {
+            *seen = modal;
+            since->start();
+            return;
+        }
+        if (modal && since->elapsed() > 20000) {
+            ADD_FAILURE() << "a modal dialog stayed unanswered: " << modal->metaObject()->className() << " "
+                          << modal->windowTitle().toStdString();
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+            *seen = nullptr;
+        }
+    });
+    watchdog->start(500);
+}
 
 void TestEnvironment::TearDown() { runDir().reset(); }
 

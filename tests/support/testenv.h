@@ -14,6 +14,7 @@ public:
     static void prepareProcess();
     static QString home();
     static QString configHome();
+    void SetUp() override;
     void TearDown() override;
 };
 

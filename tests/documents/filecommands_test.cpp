@@ -1,0 +1,328 @@
+#include "documents/filedialoganswers.h"
+#include "support/programfixture.h"
+
+#include "documents/filecommands.h"
+#include "editor/tredit.h"
+#include "options/toption.h"
+#include "widgets/checkbox.h"
+#include "widgets/label3d.h"
+#include "widgets/pagecontrol.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTest>
+#include <QToolButton>
+
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray("<unreadable>");
+    return file.readAll();
+}
+
+void typeInto(TREdit* editor, const QString& text)
+{
+    editor->setFocus();
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, text);
+}
+
+class FileCommandsTest : public ProgramTest {
+protected:
+    void SetUp() override
+    {
+        ProgramTest::SetUp();
+        Fp->openDialogFp->setDirectory(m_dir.path());
+        Fp->saveDialogFp->setDirectory(m_dir.path());
+    }
+
+    // Opens path through the open dialog.
+    void openThroughDialog(const QString& path)
+    {
+        answerFileDialog(path);
+        Fp->btOpen->click();
+    }
+
+    void setSeveralTimes(bool on) { Option->chkboxOptionSeveralTimes->setCheckedSilently(on); }
+    void setAllFileSaved(bool on) { Option->chkboxOptionAllFileSaved->setCheckedSilently(on); }
+
+    bool saveEnabled() const { return Fp->btSave->isEnabled() && Fp->mnuSave->isEnabled(); }
+    bool saveAllEnabled() const { return Fp->btSaveAll->isEnabled() && Fp->mnuSaveAll->isEnabled(); }
+};
+
+}
+
+TEST_F(FileCommandsTest, OpenShowsTheFileUnmodifiedInANewTab)
+{
+    const QString path = writeFile(QStringLiteral("lettre.txt"), "Cher ami,\r\n");
+    cancelFileDialog();
+    Fp->btOpen->click();
+    EXPECT_EQ(Fp->pageEdition->count(), 1) << "cancelled: nothing";
+
+    answerFileDialog(path);
+    Fp->mnuOpen->trigger();
+    ASSERT_EQ(Fp->pageEdition->count(), 2);
+    EXPECT_EQ(Fp->pageEdition->currentIndex(), 1);
+    EXPECT_EQ(Fp->pageEdition->tabText(1), QStringLiteral("lettre.txt"));
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
+    EXPECT_EQ(docs().current().Path, path);
+    EXPECT_EQ(docs().current().Extension, QStringLiteral(".txt"));
+    EXPECT_EQ(docs().current().Modified, 0u);
+    EXPECT_FALSE(docs().LoadingDocument);
+    EXPECT_FALSE(saveEnabled());
+    EXPECT_TRUE(Fp->mnuEdition->menuAction()->isEnabled());
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("Cher ami,\n"));
+}
+
+TEST_F(FileCommandsTest, AnOpenFileIsShownAgainUnlessSeveralCopiesAreAllowed)
+{
+    const QString path = writeFile(QStringLiteral("notes.ini"), "[a]\n");
+    openThroughDialog(path);
+    Fp->btNew->click();
+    ASSERT_EQ(Fp->pageEdition->count(), 3);
+    ASSERT_TRUE(Fp->lbFpInfoFichier->text().isEmpty());
+
+    setSeveralTimes(false);
+    openThroughDialog(path);
+    EXPECT_EQ(Fp->pageEdition->count(), 3) << "no second copy";
+    EXPECT_EQ(Fp->pageEdition->currentIndex(), 1) << "the open copy is active";
+    EXPECT_EQ(docs().CurrentSlot, 1);
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
+
+    // The same file under other letter case is another file.
+    const QString upper = writeFile(QStringLiteral("NOTES.ini"), "[b]\n");
+    openThroughDialog(upper);
+    EXPECT_EQ(Fp->pageEdition->count(), 4);
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("[b]\n"));
+
+    setSeveralTimes(true);
+    openThroughDialog(path);
+    ASSERT_EQ(Fp->pageEdition->count(), 5);
+    EXPECT_EQ(Fp->pageEdition->tabText(4), QStringLiteral("notes.ini"));
+    EXPECT_EQ(Fp->pageEdition->tabText(1), QStringLiteral("notes.ini"));
+    EXPECT_EQ(docs().current().Path, path);
+}
+
+TEST_F(FileCommandsTest, UnreadableFilesReportAndLeaveAnUntitledTab)
+{
+    ErrorRecorder errors;
+    const QString missing = tempPath(QStringLiteral("absent.txt"));
+    openThroughDialog(missing);
+    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Cannot open file %1.").arg(missing)});
+    ASSERT_EQ(Fp->pageEdition->count(), 2);
+    EXPECT_EQ(Fp->pageEdition->tabText(1), QStringLiteral("Nouvelle page"));
+    EXPECT_TRUE(docs().current().Path.isEmpty());
+    EXPECT_FALSE(docs().LoadingDocument) << "cleared although the read failed";
+    typeInto(docs().currentEditor(), QStringLiteral("x"));
+    EXPECT_EQ(docs().current().Modified, 1u);
+
+    // A folder, a device and a file too large to edit are no documents.
+    QFile huge(tempPath(QStringLiteral("huge.log")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(FileCommands::MaximumFileSize + 1)); // sparse: costs no disk
+    huge.close();
+    for (const QString& name : {m_dir.path(), QStringLiteral("/dev/zero"), huge.fileName()}) {
+        errors.clear();
+        const int slot = docs().New();
+        EXPECT_THROW(Fp->files().readFileIntoDocument(slot, name), ScrivoError) << name.toStdString();
+        runGuarded([&] { Fp->files().readFileIntoDocument(slot, name); });
+        EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Cannot open file %1.").arg(name)});
+        EXPECT_TRUE(docs().slot(slot).Editor->text().isEmpty());
+    }
+}
+
+TEST_F(FileCommandsTest, SavingAnUntitledDocumentAsNotesWritesNotesTxt)
+{
+    typeInto(docs().currentEditor(), QStringLiteral("un"));
+    QTest::keyClick(docs().currentEditor(), Qt::Key_Return);
+    QTest::keyClicks(docs().currentEditor(), QStringLiteral("deux"));
+    ASSERT_TRUE(saveEnabled());
+
+    answerFileDialog(QStringLiteral("notes"));
+    Fp->mnuSave->trigger();
+    const QString path = tempPath(QStringLiteral("notes.txt"));
+    EXPECT_EQ(readBytes(path), QByteArray("un\r\ndeux")) << "new documents take CRLF";
+    EXPECT_EQ(Fp->pageEdition->tabText(0), QStringLiteral("notes.txt"));
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
+    EXPECT_EQ(docs().current().Path, path);
+    EXPECT_EQ(docs().current().Modified, 0u);
+    EXPECT_FALSE(saveEnabled());
+    EXPECT_TRUE(saveAllEnabled()) << "Save leaves the Save All pair alone";
+    EXPECT_TRUE(fileDialogName(Fp->saveDialogFp).isEmpty()) << "the next save dialog opens without a name";
+
+    // From now on Save writes to the path without asking.
+    typeInto(docs().currentEditor(), QStringLiteral("!"));
+    Fp->btSave->click();
+    EXPECT_EQ(readBytes(path), QByteArray("un\r\ndeux!"));
+}
+
+TEST_F(FileCommandsTest, CancelledOrRefusedSaveKeepsTheDocumentModified)
+{
+    typeInto(docs().currentEditor(), QStringLiteral("texte"));
+    cancelFileDialog();
+    Fp->btSave->click();
+    EXPECT_EQ(docs().current().Modified, 1u);
+    EXPECT_TRUE(saveEnabled());
+
+    // A folder that does not exist: nothing written, the name cleared.
+    const QString nowhere = tempPath(QStringLiteral("nowhere/texte.txt"));
+    answerFileDialog(nowhere);
+    Fp->btSave->click();
+    EXPECT_FALSE(QFile::exists(nowhere));
+    EXPECT_TRUE(fileDialogName(Fp->saveDialogFp).isEmpty());
+    EXPECT_TRUE(docs().current().Path.isEmpty());
+    EXPECT_EQ(docs().current().Modified, 1u);
+    EXPECT_TRUE(saveEnabled());
+}
+
+TEST_F(FileCommandsTest, SaveAllWritesEveryDocumentAndAsksForUntitledOnes)
+{
+    // Slot 0: titled, not modified, its file changed behind the editor's back.
+    const QString first = writeFile(QStringLiteral("first.txt"), "first");
+    Fp->btClose->click();
+    openThroughDialog(first);
+    writeFile(QStringLiteral("first.txt"), "changed elsewhere");
+    // Slot 1: untitled, the dialog cancelled. Slot 2: untitled, named "third".
+    Fp->btNew->click();
+    typeInto(docs().currentEditor(), QStringLiteral("second"));
+    Fp->btNew->click();
+    typeInto(docs().currentEditor(), QStringLiteral("third"));
+    // Slot 3: titled and modified.
+    const QString fourth = writeFile(QStringLiteral("fourth.txt"), "4");
+    openThroughDialog(fourth);
+    typeInto(docs().currentEditor(), QStringLiteral("4"));
+
+    cancelFileDialog();
+    answerFileDialog(QStringLiteral("third"));
+    Fp->mnuSaveAll->trigger();
+
+    EXPECT_EQ(readBytes(first), QByteArray("first")) << "written although not modified";
+    EXPECT_EQ(docs().slot(1).Modified, 1u) << "its dialog was cancelled";
+    EXPECT_TRUE(docs().slot(1).Path.isEmpty());
+    EXPECT_EQ(readBytes(tempPath(QStringLiteral("third.txt"))), QByteArray("third"));
+    EXPECT_EQ(docs().slot(2).Modified, 0u);
+    EXPECT_EQ(Fp->pageEdition->tabText(2), QStringLiteral("third.txt"));
+    EXPECT_EQ(readBytes(fourth), QByteArray("44"));
+    EXPECT_EQ(docs().slot(3).Modified, 0u);
+    EXPECT_FALSE(saveAllEnabled());
+    EXPECT_FALSE(Fp->btSave->isEnabled());
+    EXPECT_FALSE(Fp->mnuSave->isEnabled());
+}
+
+TEST_F(FileCommandsTest, SaveAllEndsAtARefusedName)
+{
+    typeInto(docs().currentEditor(), QStringLiteral("zero"));
+    const QString later = writeFile(QStringLiteral("later.txt"), "later");
+    openThroughDialog(later);
+    typeInto(docs().currentEditor(), QStringLiteral("!"));
+
+    answerFileDialog(tempPath(QStringLiteral("missing/zero.txt")));
+    Fp->btSaveAll->click();
+    EXPECT_EQ(readBytes(later), QByteArray("later")) << "Save All stopped before it";
+    EXPECT_EQ(docs().slot(1).Modified, 1u);
+    EXPECT_TRUE(saveAllEnabled());
+}
+
+TEST_F(FileCommandsTest, ClosingAModifiedUntitledDocumentAsksForAName)
+{
+    // Cancel closes it unsaved.
+    typeInto(docs().currentEditor(), QStringLiteral("perdu"));
+    cancelFileDialog();
+    Fp->btClose->click();
+    EXPECT_EQ(docs().OpenDocumentCount, 0);
+
+    // A name is saved to before the document closes.
+    Fp->btNew->click();
+    typeInto(docs().currentEditor(), QStringLiteral("garde"));
+    answerFileDialog(QStringLiteral("garde.txt"));
+    Fp->btClose->click();
+    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(readBytes(tempPath(QStringLiteral("garde.txt"))), QByteArray("garde"));
+
+    // A refused name keeps the document open with its changes, and Close All
+    // stops there.
+    Fp->btNew->click();
+    typeInto(docs().currentEditor(), QStringLiteral("un"));
+    Fp->btNew->click();
+    typeInto(docs().currentEditor(), QStringLiteral("deux"));
+    answerFileDialog(tempPath(QStringLiteral("missing/un.txt")));
+    Fp->mnuCloseAll->trigger();
+    EXPECT_EQ(docs().OpenDocumentCount, 2);
+    EXPECT_EQ(docs().slot(0).Editor->text(), QStringLiteral("un"));
+    EXPECT_EQ(docs().slot(0).Modified, 1u);
+    EXPECT_TRUE(Fp->mnuCloseAll->isEnabled());
+}
+
+TEST_F(FileCommandsTest, AFailedWriteKeepsTheDocumentModifiedAndTheFileIntact)
+{
+    ErrorRecorder errors;
+    const QString path = writeFile(QStringLiteral("protected.txt"), "original");
+    openThroughDialog(path);
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0444), 0);
+    typeInto(docs().currentEditor(), QStringLiteral(" edited"));
+
+    Fp->btSave->click();
+    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Cannot create file %1.").arg(path)});
+    EXPECT_EQ(readBytes(path), QByteArray("original"));
+    EXPECT_EQ(docs().current().Modified, 1u);
+    EXPECT_TRUE(saveEnabled());
+
+    // Close stops at the failure: the document stays open.
+    errors.clear();
+    Fp->btClose->click();
+    EXPECT_EQ(errors.messages().size(), 1);
+    EXPECT_EQ(docs().OpenDocumentCount, 2);
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("original edited"));
+
+    // An untitled document named into a read-only folder stays untitled.
+    const QString folder = tempPath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+    Fp->btNew->click();
+    typeInto(docs().currentEditor(), QStringLiteral("nouveau"));
+    errors.clear();
+    answerFileDialog(folder + QStringLiteral("/nouveau.txt"));
+    Fp->btSave->click();
+    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Cannot create file %1/nouveau.txt.").arg(folder)});
+    EXPECT_TRUE(docs().current().Path.isEmpty());
+    EXPECT_EQ(Fp->pageEdition->tabText(Fp->pageEdition->currentIndex()), QStringLiteral("Nouvelle page"));
+    EXPECT_EQ(docs().current().Modified, 1u);
+    EXPECT_FALSE(QFile::exists(folder + QStringLiteral("/nouveau.txt")));
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+}
+
+TEST_F(FileCommandsTest, ExitWaitsForEveryDocumentToBeSavedWhenAsked)
+{
+    const QString path = writeFile(QStringLiteral("a.txt"), "a");
+    openThroughDialog(path);
+    typeInto(docs().currentEditor(), QStringLiteral("b"));
+    Fp->btNew->click(); // the modified document need not be the current one
+
+    setAllFileSaved(true);
+    Fp->mnuExit->trigger();
+    EXPECT_EQ(m_terminated, 0);
+    EXPECT_FALSE(Fp->isTerminating());
+    EXPECT_EQ(Fp->pageEdition->count(), 3) << "nothing saved, nothing closed";
+    EXPECT_EQ(readBytes(path), QByteArray("a"));
+
+    docs().activate(1);
+    Fp->btSave->click();
+    Fp->mnuExit->trigger();
+    EXPECT_EQ(m_terminated, 1);
+}
+
+TEST_F(FileCommandsTest, ExitWithoutTheCheckEndsAtOnce)
+{
+    typeInto(docs().currentEditor(), QStringLiteral("perdu"));
+    setAllFileSaved(false);
+    Fp->mnuExit->trigger();
+    EXPECT_EQ(m_terminated, 1);
+    EXPECT_TRUE(Fp->isTerminating());
+}
