@@ -73,8 +73,9 @@ TEST_F(ProgramTest, MenusAreFrenchWithTheirSeparators)
     // dialogs keep their own).
     for (QMenu* menu : {Fp->mnuFile, Fp->mnuEdition, Fp->mnuInsertion})
         for (QAction* a : menu->actions()) {
-            if (a != Fp->mnuExit)
+            if (a != Fp->mnuExit) {
                 EXPECT_TRUE(a->shortcut().isEmpty()) << a->objectName().toStdString();
+            }
         }
     EXPECT_TRUE(Fp->mnuOption->shortcut().isEmpty());
     EXPECT_TRUE(Fp->mnuAbout->shortcut().isEmpty());
@@ -211,8 +212,9 @@ TEST(StringTable, HoldsEveryCaptionOfTheFormsOnce)
     // Main window 65168..65199 less 65183, Find 65216..65220 + 65247,
     // Find/Replace 65221..65227, Options 65200..65215 and 65228..65231.
     for (int id = 65168; id <= 65231; ++id) {
-        if (id != 65183)
+        if (id != 65183) {
             EXPECT_TRUE(StringTable::contains(id)) << id;
+        }
     }
     EXPECT_TRUE(StringTable::contains(65247));
     EXPECT_EQ(ids.size(), 64);
