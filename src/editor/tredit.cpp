@@ -261,6 +261,17 @@ void TREdit::insertFromMimeData(const QMimeData* source)
     QPlainTextEdit::insertFromMimeData(source);
 }
 
+// The clipboard gets the characters as they stand: Qt's own plain-text copy
+// turns no-break spaces into spaces.
+QMimeData* TREdit::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    QString selected = textCursor().selectedText();
+    selected.replace(QChar::ParagraphSeparator, u'\n');
+    data->setText(selected);
+    return data;
+}
+
 // Before a large insertion: switch the wrapping first, so the text is never
 // laid out the slow way.
 void TREdit::wrapAnywhereFor(QStringView incoming)

@@ -233,6 +233,18 @@ TEST_F(TREditTest, TextComesBackUnaltered)
     EXPECT_EQ(editor->text(), QStringLiteral("a\nb\nc"));
 }
 
+TEST_F(TREditTest, CutAndPasteKeepNoBreakSpacesAndLineBreaks)
+{
+    const QString text = QStringLiteral("x\u00a0y\nz\u00a0");
+    load(text);
+    editor->selectAll();
+    editor->cut();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), text);
+    EXPECT_EQ(editor->text(), QString());
+    editor->paste();
+    EXPECT_EQ(editor->text(), text);
+}
+
 TEST_F(TREditTest, ReplaceSelectionLeavesTheCaretAfterTheText)
 {
     QSignalSpy changed(editor.get(), &TREdit::Change);
