@@ -15,6 +15,8 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class TClockIndicator;
+class TExtPageControlTag;
+class THintManager;
 class TLabel3D;
 class TLockKeyIndicator;
 class TPageControl;
@@ -33,7 +35,7 @@ public:
 
     // Controls, by the names a settings store and the tests find them.
     TPanel* panelFpExplorateur = nullptr;
-    QTabWidget* extpageExplorateur = nullptr;
+    TExtPageControlTag* extpageExplorateur = nullptr;
     QWidget* tabsheetFpExplorateurDirectory = nullptr;
     QWidget* tabsheetFpExplorateurFiles = nullptr;
     QSplitter* splitterFp = nullptr;
@@ -57,6 +59,8 @@ public:
     TLockKeyIndicator* indicatorScroll = nullptr;
     TLockKeyIndicator* indicatorNum = nullptr;
     TClockIndicator* indicatorClock = nullptr;
+    // Shows the program's hints in elliptic balloons.
+    THintManager* hintFp = nullptr;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuNew = nullptr;
