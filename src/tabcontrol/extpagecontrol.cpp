@@ -160,7 +160,8 @@ TExtPageControl::TExtPageControl(QWidget* parent) : QTabWidget(parent)
     m_tabActiveFont = new TFont(this);
     m_tabInactiveFont = new TFont(this);
     connect(m_hottrack, &TExtHottrack::changed, this, qOverload<>(&QWidget::update));
-    connect(m_glyphs, &TExtGlyphs::changed, this, qOverload<>(&QWidget::update));
+    // Glyphs above their captions make automatically sized tabs taller.
+    connect(m_glyphs, &TExtGlyphs::changed, this, &TExtPageControl::attachImageList);
     connect(m_glyphs, &TExtGlyphs::imagesChanged, this, &TExtPageControl::attachImageList);
     connect(m_tabActiveFont, &TFont::changed, this, &TExtPageControl::TabFontChanged);
     connect(m_tabInactiveFont, &TFont::changed, this, &TExtPageControl::TabFontChanged);
@@ -593,7 +594,8 @@ QSize TExtPageControl::automaticTabSize(int barIndex) const
     const QFontMetrics fm(m_tabBar->font());
     const QSize caption = fm.size(Qt::TextShowMnemonic, tabText(barIndex));
     const QSize image = m_imageListAttached ? m_glyphs->imageSize() : QSize();
-    return TabGeometry::automaticTabSize(caption, image);
+    const GlyphPos glyphPos = m_glyphs->position() == TExtGlyphs::glPosTop ? GlyphPos::Top : GlyphPos::Left;
+    return TabGeometry::automaticTabSize(caption, image, glyphPos, m_glyphs->spacing());
 }
 
 void TExtPageControl::relayout()

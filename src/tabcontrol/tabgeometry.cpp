@@ -192,15 +192,20 @@ QSize screenTabSize(Side side, ItemSize item, QSize automatic)
     return {item.width > 0 ? item.width : automatic.width(), item.height > 0 ? item.height : automatic.height()};
 }
 
-QSize automaticTabSize(QSize captionSize, QSize imageSize)
+QSize automaticTabSize(QSize captionSize, QSize imageSize, GlyphPos glyphPos, int spacing)
 {
-    int w = captionSize.width() + 2 * kCaptionPadX;
+    int w = captionSize.width();
     int h = captionSize.height();
     if (imageSize.isValid()) {
-        w += imageSize.width() + kGlyphRoom;
-        h = std::max(h, imageSize.height());
+        if (glyphPos == GlyphPos::Top) {
+            w = std::max(w, imageSize.width());
+            h += imageSize.height() + std::max(0, spacing);
+        } else {
+            w += imageSize.width() + kGlyphRoom;
+            h = std::max(h, imageSize.height());
+        }
     }
-    return {w, h + 2 * kCaptionPadY};
+    return {w + 2 * kCaptionPadX, h + 2 * kCaptionPadY};
 }
 
 TabSizes sizesAfterMove(Side from, Side to, TabSizes sizes)

@@ -88,8 +88,9 @@ ItemSize platformItemSize(Side side, int tabWidth, int tabHeight);
 QSize screenTabSize(Side side, ItemSize item, QSize automatic);
 
 // The automatic size of a tab: its caption, plus room for a glyph when the
-// strip has an image list (imageSize valid).
-QSize automaticTabSize(QSize captionSize, QSize imageSize);
+// strip has an image list (imageSize valid): beside the caption, or above
+// it (with the spacing between) when the glyphs go on top.
+QSize automaticTabSize(QSize captionSize, QSize imageSize, GlyphPos glyphPos = GlyphPos::Left, int spacing = 0);
 
 // The tab sizes after the tabs move from one side to another: turning from
 // top/bottom to a side makes a zero height 35 and a zero width 70.

@@ -260,6 +260,35 @@ TEST(ExtPageControl, GlyphWidthComesFromNumGlyphs)
     EXPECT_FALSE(red);
 }
 
+TEST(ExtPageControl, GlyphsAboveTheirCaptionsKeepTheCaptionVisible)
+{
+    Fixture f;
+    f.control->tabGlyphs()->setGlyph(threeGlyphs());
+    f.control->tabGlyphs()->setNumGlyphs(3);
+    const int besideHeight = f.control->GetTabRect(1).height();
+    f.control->tabGlyphs()->setPosition(TExtGlyphs::glPosTop);
+    EXPECT_GE(f.control->GetTabRect(1).height(), besideHeight + 5);
+    const QImage image = f.render();
+    const Caption* two = f.control->find(QStringLiteral("Two"));
+    ASSERT_TRUE(two);
+    EXPECT_EQ(two->offset, QPoint(0, 16 + 5));
+    // Green glyph above dark caption ink, both inside the tab.
+    const QRect tab = f.control->GetTabRect(1);
+    int glyphBottom = -1;
+    int inkTop = -1;
+    for (int y = tab.top(); y <= tab.bottom(); ++y) {
+        for (int x = tab.left() + 2; x < tab.right() - 2; ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c == QColor(Qt::green))
+                glyphBottom = y;
+            else if (inkTop < 0 && glyphBottom >= 0 && y > glyphBottom && c.lightness() < 60)
+                inkTop = y;
+        }
+    }
+    EXPECT_GE(glyphBottom, 0);
+    EXPECT_GT(inkTop, glyphBottom);
+}
+
 TEST(ExtPageControl, NoGlyphCountKeepsTheImageListEmptyButLeavesRoom)
 {
     Fixture f;
@@ -682,4 +711,24 @@ TEST(ExtPageControl, InactivePagesLoseTheirNativeWindows)
     QApplication::processEvents();
     EXPECT_TRUE(page->isVisible());
     EXPECT_NE(page->windowHandle()->handle(), nullptr);
+}
+
+TEST(ExtPageControl, AcceleratorGoesThroughActivePage)
+{
+    Fixture f;
+    f.control->setTabText(1, QStringLiteral("&Two"));
+    f.control->Loaded();
+    f.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(f.window.get()));
+    int asked = 0;
+    f.control->OnChanging = [&](bool&) { ++asked; };
+
+    f.control->setTabEnabled(1, false);
+    QTest::keyClick(f.window.get(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(f.control->currentIndex(), 0);
+
+    f.control->setTabEnabled(1, true);
+    QTest::keyClick(f.window.get(), Qt::Key_T, Qt::AltModifier);
+    EXPECT_EQ(f.control->currentIndex(), 1);
+    EXPECT_EQ(asked, 1);
 }

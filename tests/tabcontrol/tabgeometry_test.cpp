@@ -188,6 +188,10 @@ TEST(TabGeometry, AutomaticSizeMakesRoomForAGlyph)
     EXPECT_GT(plain.height(), 13);
     EXPECT_GE(withGlyph.width(), plain.width() + 16);
     EXPECT_GT(withGlyph.height(), 20);
+    // Glyphs above their captions: room for both, one over the other.
+    const QSize above = automaticTabSize({40, 13}, QSize(16, 20), GlyphPos::Top, 5);
+    EXPECT_EQ(above.width(), plain.width());
+    EXPECT_EQ(above.height(), plain.height() + 20 + 5);
 }
 
 TEST(TabGeometry, TurningToASideGivesDefaultSizes)

@@ -29,3 +29,10 @@ TEST(StatusIndicators, ClockShowsDayMonthShortYearAndTime)
     clock.setClock([] { return QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59)); });
     EXPECT_EQ(clock.text(), QStringLiteral("31/12/99 23:59:59"));
 }
+
+TEST(StatusIndicators, ClockWakesJustAfterEachSecondBegins)
+{
+    EXPECT_EQ(TClockIndicator::msToNextSecond(QTime(10, 0, 0, 0)), 1002);
+    EXPECT_EQ(TClockIndicator::msToNextSecond(QTime(10, 0, 0, 998)), 4);
+    EXPECT_EQ(TClockIndicator::msToNextSecond(QTime(10, 0, 0, 500)), 502);
+}
