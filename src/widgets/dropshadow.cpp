@@ -1,5 +1,7 @@
 #include "widgets/dropshadow.h"
 
+#include "widgets/windowshape.h"
+
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPainter>
@@ -17,6 +19,9 @@ TDropShadow::TDropShadow(QWidget* owner)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &TDropShadow::follow);
     owner->installEventFilter(this);
 }
 
@@ -45,11 +50,16 @@ bool TDropShadow::eventFilter(QObject* watched, QEvent* event)
             // Once the dialog is on screen, so its frame is known.
             QTimer::singleShot(0, this, &TDropShadow::follow);
             break;
-        case QEvent::Hide: hide(); break;
+        case QEvent::Hide:
+            m_settle.stop();
+            hide();
+            break;
         case QEvent::Move:
         case QEvent::Resize:
-            if (isVisible())
-                follow();
+            if (isVisible() || m_settle.isActive()) {
+                hide();
+                m_settle.start();
+            }
             break;
         default: break;
         }
@@ -69,7 +79,7 @@ void TDropShadow::follow()
     const QRect area = shadowRect(frame);
     grabBackground(area);
     setGeometry(area);
-    setMask(shadowRegion(frame).translated(-area.topLeft()));
+    shapeWindow(this, shadowRegion(frame).translated(-area.topLeft()));
     show();
     update();
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QPointer>
 #include <QRegion>
+#include <QTimer>
 #include <QWidget>
 
 // The shadow a dialog casts below and to the right of its frame: a window
@@ -22,8 +23,10 @@ public:
     // How much a pixel at this distance from the frame's edge is darkened (0..255).
     static int darkness(int distance);
 
-    // Places the shadow by the owner's current frame.
+    // Places the shadow by the owner's current frame, reading afresh what lies beneath.
     void follow();
+
+    static constexpr int kSettleMs = 100;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -33,6 +36,8 @@ private:
     void grabBackground(const QRect& area);
 
     QPointer<QWidget> m_owner;
+    // While the dialog is being moved the shadow waits, hidden, until it stops.
+    QTimer m_settle;
     QRect m_frame;
     QImage m_background;
 };

@@ -1,5 +1,7 @@
 #include "widgets/explodingframe.h"
 
+#include "widgets/windowshape.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -64,7 +66,7 @@ void TExplodingFrame::nextFrame()
     QRegion ring(local);
     if (w > 0)
         ring -= QRegion(local.adjusted(w, w, -w, -w));
-    setMask(ring);
+    shapeWindow(this, ring);
     if (!isVisible())
         show();
     update();

@@ -1,5 +1,7 @@
 #include "widgets/hintballoon.h"
 
+#include "widgets/windowshape.h"
+
 #include "platform/colors.h"
 #include "platform/tfont.h"
 
@@ -66,10 +68,9 @@ void THintBalloon::place(const QString& text, const BalloonGeometry::Layout& lay
     QRegion shape(layout.ellipse, QRegion::Ellipse);
     if (!layout.tail.isEmpty())
         shape += QRegion(layout.tail);
-    setMask(shape);
+    shapeWindow(this, shape);
     g_shown = this;
     show();
-    raise();
     update();
     m_hideTimer.start();
 }

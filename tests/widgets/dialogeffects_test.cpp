@@ -96,6 +96,22 @@ TEST(DialogForm, AnimationAndShadowCanBeSwitched)
     EXPECT_EQ(dialog.shadow(), nullptr);
 }
 
+TEST(DialogForm, ShadowFollowsAMovedDialogOnceItSettles)
+{
+    QWidget main;
+    main.setGeometry(100, 100, 800, 600);
+    main.show();
+    SampleDialog dialog(&main);
+    dialog.setOpeningAnimation(false);
+    dialog.setDropShadow(true);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.shadow()->isVisible(); }));
+    dialog.move(dialog.pos() + QPoint(30, 20));
+    EXPECT_FALSE(dialog.shadow()->isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.shadow()->isVisible(); }));
+    EXPECT_EQ(dialog.shadow()->geometry(), TDropShadow::shadowRect(dialog.frameGeometry()));
+}
+
 TEST(DialogForm, ModalDialogTakesTypingAtOnce)
 {
     QWidget main;
