@@ -23,6 +23,8 @@ QPoint TDialogForm::centredOver(const QRect& mainFrame, QSize dialogFrame)
             mainFrame.top() + (mainFrame.height() - dialogFrame.height()) / 2};
 }
 
+TExplodingFrame* TDialogForm::openingFrame() const { return m_frame.data(); }
+
 void TDialogForm::setOpeningAnimation(bool on)
 {
     m_animate = on;
@@ -55,9 +57,12 @@ void TDialogForm::showEvent(QShowEvent* event)
     }
     QDialog::showEvent(event);
     if (m_animate) {
-        // Drawn in a window of its own while the dialog already takes input.
-        if (!m_frame)
-            m_frame = new TExplodingFrame(this);
+        // Drawn in a window of its own while the dialog already takes input;
+        // a fresh window each time, so a quick reopening never meets the
+        // last one still being unmapped.
+        if (m_frame)
+            m_frame->deleteLater();
+        m_frame = new TExplodingFrame(this);
         m_frame->play(QCursor::pos(), frame);
     }
 }

@@ -27,7 +27,7 @@ public:
 
     void setOpeningAnimation(bool on);
     bool openingAnimation() const { return m_animate; }
-    TExplodingFrame* openingFrame() const { return m_frame; }
+    TExplodingFrame* openingFrame() const;
 
     void setDropShadow(bool on);
     bool dropShadow() const { return m_shadow != nullptr; }
@@ -40,6 +40,6 @@ protected:
 private:
     QPointer<QWidget> m_mainWindow;
     bool m_animate = true;
-    TExplodingFrame* m_frame = nullptr;
+    QPointer<TExplodingFrame> m_frame;
     TDropShadow* m_shadow = nullptr;
 };
