@@ -122,21 +122,10 @@ TEST(ExtPageControl, StartsWithItsPublishedValues)
 {
     TExtPageControl control;
     EXPECT_EQ(control.tabActiveColor(), Colors::clBtnFace);
-    EXPECT_EQ(control.tabInactiveColor(), Colors::rgb(160, 160, 164));
     EXPECT_EQ(control.extTabPosition(), TExtPageControl::tabPosTop);
-    EXPECT_EQ(control.tabStyle(), TExtPageControl::tabStDefault);
     EXPECT_EQ(control.initialPage(), -1);
-    EXPECT_EQ(control.tabHeight(), 0);
-    EXPECT_EQ(control.tabWidth(), 0);
-    EXPECT_FALSE(control.tabWordWrap());
-    EXPECT_TRUE(control.tabHints().isEmpty());
-    EXPECT_TRUE(control.parentColor());
     EXPECT_FALSE(control.hottrack()->enabled());
-    EXPECT_EQ(control.hottrack()->tabActiveColor(), Colors::clHighlight);
     EXPECT_EQ(control.hottrack()->tabInactiveColor(), Colors::clHighlight);
-    EXPECT_EQ(control.hottrack()->HotIndex, -1);
-    EXPECT_EQ(control.tabGlyphs()->numGlyphs(), 0);
-    EXPECT_EQ(control.tabGlyphs()->position(), TExtGlyphs::glPosLeft);
     EXPECT_EQ(control.tabGlyphs()->spacing(), 5);
     EXPECT_EQ(control.tabGlyphs()->transparentColor(), Colors::rgb(255, 0, 255));
     // The settings store reaches them by name.
@@ -467,13 +456,6 @@ TEST(ExtPageControl, HotTrackingRepaintGoesThroughTheOffscreenBitmap)
     f.control->hottrack()->setEnabled(true);
     moveOverTab(f.control, 1);
     EXPECT_TRUE(f.control->lastPaintBuffered());
-}
-
-TEST(ExtPageControl, WithoutHotTrackingNothingIsTracked)
-{
-    Fixture f;
-    moveOverTab(f.control, 1);
-    EXPECT_EQ(f.control->hottrack()->HotIndex, -1);
 }
 
 TEST(ExtPageControl, TabHintsBeyondTheListAreEmpty)
