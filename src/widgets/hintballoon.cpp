@@ -30,7 +30,7 @@ THintBalloon::THintBalloon(QWidget* parent)
     : QWidget(parent, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
                           | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint)
 {
-    setObjectName(QStringLiteral("hintFp"));
+    setObjectName(QStringLiteral("hintBalloon"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);

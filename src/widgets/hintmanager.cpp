@@ -11,6 +11,7 @@
 
 THintManager::THintManager(QObject* parent) : QObject(parent), m_balloon(std::make_unique<THintBalloon>())
 {
+    setObjectName(QStringLiteral("hintFp"));
     qApp->installEventFilter(this);
 }
 
