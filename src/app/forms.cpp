@@ -28,6 +28,9 @@ void createForms(const QStringList& arguments, bool show)
     About = new TAbout(Fp);
     Find = new TFind(Fp);
     FindReplace = new TFindReplace(Fp);
+    // The two search dialogs cast a shadow; every dialog opens with its animation.
+    Find->setDropShadow(true);
+    FindReplace->setDropShadow(true);
     const QString firstArgument = arguments.value(0);
     Option = new TOption(Fp, [firstArgument] { Fp->startupDocument(firstArgument); });
     if (show)

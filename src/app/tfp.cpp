@@ -14,10 +14,13 @@
 #include "platform/tfont.h"
 #include "search/searchcommands.h"
 #include "widgets/checkbox.h"
+#include "tabcontrol/extpagecontroltag.h"
+#include "widgets/hintmanager.h"
 #include "widgets/label3d.h"
 #include "widgets/pagecontrol.h"
 #include "widgets/panel.h"
 #include "widgets/rotatedlabel.h"
+#include "widgets/scrollingtext.h"
 #include "widgets/statusbar.h"
 #include "widgets/statusindicators.h"
 
@@ -83,6 +86,7 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
     move(382, 311);
     resize(800, 600);
 
+    hintFp = new THintManager(this);
     buildMenus();
     auto* client = new QWidget(this);
     auto* clientLayout = tightLayout<QHBoxLayout>(client);
@@ -173,6 +177,15 @@ void TFp::buildMenus()
     mnuOption->setObjectName(QStringLiteral("mnuOption"));
     mnuAbout = menuBar()->addAction(QStringLiteral("About"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+
+    // The pictures beside the menu items.
+    const std::pair<QAction*, const char*> pictures[] = {
+        {mnuNew, "new"},     {mnuOpen, "open"},       {mnuClose, "close"},           {mnuSave, "save"},
+        {mnuSaveAll, "saveall"}, {mnuCopy, "copy"},   {mnuCut, "cut"},               {mnuPaste, "paste"},
+        {mnuDateUs, "dateus"}, {mnuDateEurope, "dateeurope"}, {mnuTimeUs, "timeus"}, {mnuTimeEurope, "timeeurope"},
+    };
+    for (const auto& [action, icon] : pictures)
+        action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))));
 }
 
 void TFp::buildExplorerPane()
@@ -185,10 +198,18 @@ void TFp::buildExplorerPane()
     auto* layout = tightLayout<QVBoxLayout>(panelFpExplorateur);
     layout->setSpacing(0);
 
-    extpageExplorateur = new QTabWidget(panelFpExplorateur);
+    extpageExplorateur = new TExtPageControlTag(panelFpExplorateur);
     extpageExplorateur->setObjectName(QStringLiteral("extpageExplorateur"));
-    extpageExplorateur->setTabPosition(QTabWidget::South);
     extpageExplorateur->setFont(Fonts::designFont(QStringLiteral("MS Sans Serif"), 8));
+    extpageExplorateur->setExtTabPosition(TExtPageControl::tabPosBottom);
+    extpageExplorateur->setTabActiveColor(Colors::clBtnFace);
+    extpageExplorateur->setTabInactiveColor(Colors::rgb(160, 160, 164));
+    TFont tabFont;
+    tabFont.setName(QStringLiteral("MS Sans Serif"));
+    tabFont.setSize(8);
+    tabFont.setColor(Colors::clWindowText);
+    extpageExplorateur->setTabActiveFont(&tabFont);
+    extpageExplorateur->setTabInactiveFont(&tabFont);
     layout->addWidget(extpageExplorateur);
 
     tabsheetFpExplorateurDirectory = new QWidget;
@@ -197,6 +218,7 @@ void TFp::buildExplorerPane()
     tabsheetFpExplorateurFiles = new QWidget;
     tabsheetFpExplorateurFiles->setObjectName(QStringLiteral("tabsheetFpExplorateurFiles"));
     extpageExplorateur->addTab(tabsheetFpExplorateurFiles, QStringLiteral("Files"));
+    extpageExplorateur->Loaded();
 }
 
 void TFp::buildButtonPanel()
@@ -491,7 +513,13 @@ void TFp::mnuTimeEuropeClick() { m_edit->TimeEurope(); }
 
 void TFp::mnuOptionClick() { Option->exec(); }
 
-void TFp::mnuAboutClick() { About->exec(); }
+void TFp::mnuAboutClick()
+{
+    // The note keeps scrolling after the box closes: a later About finds it
+    // wherever its cycle has got to.
+    About->lbAboutInfo1->setScrolling(true);
+    About->exec();
+}
 
 void TFp::mnuFindClick() { m_search->mnuFindClick(); }
 

@@ -18,6 +18,8 @@ class QToolBar;
 class QToolButton;
 class SearchCommands;
 class TClockIndicator;
+class TExtPageControlTag;
+class THintManager;
 class TLabel3D;
 class TLockKeyIndicator;
 class TPageControl;
@@ -36,7 +38,7 @@ public:
 
     // Controls, by the names a settings store and the tests find them.
     TPanel* panelFpExplorateur = nullptr;
-    QTabWidget* extpageExplorateur = nullptr;
+    TExtPageControlTag* extpageExplorateur = nullptr;
     QWidget* tabsheetFpExplorateurDirectory = nullptr;
     QWidget* tabsheetFpExplorateurFiles = nullptr;
     QSplitter* splitterFp = nullptr;
@@ -60,6 +62,8 @@ public:
     TLockKeyIndicator* indicatorScroll = nullptr;
     TLockKeyIndicator* indicatorNum = nullptr;
     TClockIndicator* indicatorClock = nullptr;
+    // Shows the program's hints in elliptic balloons.
+    THintManager* hintFp = nullptr;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuNew = nullptr;

@@ -57,15 +57,20 @@ TClockIndicator::TClockIndicator(QWidget* parent) : QLabel(parent), m_clock([] {
 {
     setAlignment(Qt::AlignCenter);
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00/00/00 00:00:00")) + 8);
-    m_tick.setInterval(1000);
+    m_tick.setSingleShot(true);
+    m_tick.setTimerType(Qt::PreciseTimer);
     connect(&m_tick, &QTimer::timeout, this, &TClockIndicator::refresh);
+}
+
+int TClockIndicator::msToNextSecond(const QTime& now)
+{
+    return 1000 - (now.isValid() ? now.msec() : 0) + 2;
 }
 
 void TClockIndicator::showEvent(QShowEvent* event)
 {
     QLabel::showEvent(event);
     refresh();
-    m_tick.start();
 }
 
 void TClockIndicator::hideEvent(QHideEvent* event)
@@ -88,4 +93,7 @@ QString TClockIndicator::format(const QDateTime& t)
 void TClockIndicator::refresh()
 {
     setText(format(m_clock()));
+    // Polled only while shown: the status bar starts hidden.
+    if (isVisible())
+        m_tick.start(msToNextSecond(QTime::currentTime()));
 }

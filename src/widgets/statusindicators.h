@@ -31,7 +31,7 @@ private:
     QTimer m_poll;
 };
 
-// A status-bar clock "dd/mm/yy hh:mm:ss", updated every second.
+// A status-bar clock "dd/mm/yy hh:mm:ss", updated as each second begins.
 class TClockIndicator : public QLabel {
     Q_OBJECT
 public:
@@ -40,6 +40,9 @@ public:
     void setClock(Clock clock);
     void refresh();
     static QString format(const QDateTime& t);
+    // The wait from a time of day to just past the next whole second, so
+    // the clock never skips or repeats a second.
+    static int msToNextSecond(const QTime& now);
 
 protected:
     void showEvent(QShowEvent* event) override;
