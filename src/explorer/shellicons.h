@@ -19,6 +19,8 @@ public:
 
     // The index of the icon known by key, made by make() the first time.
     int indexFor(const QString& key, const std::function<QIcon()>& make);
+    // The index of the icon known by key; -1 when none is.
+    int find(const QString& key) const { return m_byKey.value(key, -1); }
     // Adds an icon of its own (an icon taken from a disc, say).
     int add(const QIcon& icon);
     QIcon icon(int index) const;
