@@ -76,6 +76,7 @@ TSxFileNotifier::TSxFileNotifier(QObject* parent) : QObject(parent)
         flushPendingMoves(changes);
         emitChanges(changes);
     });
+    m_clock.start();
 
     m_volumes = TSxVolumeTable::current().volumes();
     // The kernel flags the mount table as exceptional when it changes.
@@ -173,22 +174,29 @@ void TSxFileNotifier::addItemChanges(std::vector<Change>& changes, int wd, quint
 
 void TSxFileNotifier::flushPendingMoves(std::vector<Change>& changes)
 {
-    for (const PendingMove& move : m_pendingMoves)
-        addItemChanges(changes, move.wd, move.folder ? TSxChangeMask::RemoveFolder : TSxChangeMask::Delete, move.name,
-                       move.folder);
-    m_pendingMoves.clear();
+    const qint64 now = m_clock.elapsed();
+    auto expired = [&](const PendingMove& m) { return now - m.since >= MovePairingMs; };
+    for (const PendingMove& move : m_pendingMoves) {
+        if (expired(move))
+            addItemChanges(changes, move.wd, move.folder ? TSxChangeMask::RemoveFolder : TSxChangeMask::Delete,
+                           move.name, move.folder);
+    }
+    m_pendingMoves.erase(std::remove_if(m_pendingMoves.begin(), m_pendingMoves.end(), expired), m_pendingMoves.end());
+    if (!m_pendingMoves.empty())
+        m_moveTimer->start();
 }
 
 void TSxFileNotifier::readEvents()
 {
-    alignas(inotify_event) char buffer[64 * 1024];
+    // One buffer per turn of the event loop: a flood of changes is taken in
+    // slices, and the user-interface thread stays free between them.
+    alignas(inotify_event) char buffer[32 * 1024];
     std::vector<Change> changes;
-    for (;;) {
-        const ssize_t n = ::read(m_inotify, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
+    ssize_t n;
+    do
+        n = ::read(m_inotify, buffer, sizeof buffer);
+    while (n < 0 && errno == EINTR);
+    if (n > 0) {
         for (ssize_t at = 0; at < n;) {
             const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
             at += ssize_t(sizeof(inotify_event)) + e->len;
@@ -229,7 +237,7 @@ void TSxFileNotifier::readEvents()
                 addItemChanges(changes, e->wd, folder ? TSxChangeMask::RemoveFolder : TSxChangeMask::Delete, name,
                                folder);
             else if (e->mask & IN_MOVED_FROM)
-                m_pendingMoves.push_back({e->cookie, e->wd, name, folder});
+                m_pendingMoves.push_back({e->cookie, e->wd, name, folder, m_clock.elapsed()});
             else if (e->mask & IN_MOVED_TO) {
                 const auto from = std::find_if(m_pendingMoves.begin(), m_pendingMoves.end(),
                                                [&](const PendingMove& m) { return m.cookie == e->cookie; });
@@ -258,7 +266,7 @@ void TSxFileNotifier::readEvents()
             }
         }
     }
-    if (!m_pendingMoves.empty())
+    if (!m_pendingMoves.empty() && !m_moveTimer->isActive())
         m_moveTimer->start();
     emitChanges(changes);
 }

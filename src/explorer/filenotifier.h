@@ -5,6 +5,7 @@
 #include "explorer/volumes.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 
@@ -56,6 +57,7 @@ private:
         int wd;
         QByteArray name;
         bool folder;
+        qint64 since; // on m_clock
     };
     struct Change {
         quint32 mask;
@@ -64,6 +66,8 @@ private:
     };
 
     void readEvents();
+    // Turns the first halves of renames that waited long enough into
+    // deletions.
     void flushPendingMoves(std::vector<Change>& changes);
     void addItemChanges(std::vector<Change>& changes, int wd, quint32 mask, const QByteArray& name, bool folder);
     void dropWatch(int wd);
@@ -75,6 +79,7 @@ private:
     QHash<QByteArray, int> m_wdOfKey;
     std::vector<PendingMove> m_pendingMoves;
     QTimer* m_moveTimer = nullptr;
+    QElapsedTimer m_clock;
 
     int m_mounts = -1;
     QSocketNotifier* m_mountNotifier = nullptr;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QTest>
 
 #include <memory>
@@ -263,4 +264,22 @@ TEST(NamespaceWatcher, OwnerMayGoAwayWhileBeingTold)
     EXPECT_TRUE(QTest::qWaitFor([&] { return calls > 0; }, ArrivalTimeoutMs));
     QTest::qWait(SilenceMs);
     EXPECT_EQ(calls, 1);
+}
+
+TEST(NamespaceWatcher, FloodOfCreationsIsDeliveredWhole)
+{
+    RegistryBalance balance;
+    TempTree tree;
+    TSxFileNotifier notifier;
+    EventLog events(notifier);
+    notifier.watchFolder(GetItemIDFromPath(tree.root()));
+    for (int i = 0; i < 3000; ++i)
+        QFile(tree.path(QStringLiteral("f%1").arg(i))).open(QIODevice::WriteOnly);
+    EXPECT_TRUE(events.waitFor(TSxShellChangeEvent::Create, 3000));
+    QTest::qWait(SilenceMs);
+    EXPECT_EQ(events.count(TSxShellChangeEvent::Create), 3000);
+    QSet<QString> paths;
+    for (const Event& e : events.log)
+        paths.insert(e.first);
+    EXPECT_EQ(paths.size(), 3000);
 }
