@@ -112,7 +112,21 @@ int comparePrimary(QByteArrayView a, QByteArrayView b)
 {
     qsizetype i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
-        if (isDigit(a, i) && isDigit(b, j)) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[j]);
+        const bool digitA = ca >= '0' && ca <= '9';
+        const bool digitB = cb >= '0' && cb <= '9';
+        // Most names are plain ASCII: compare without decoding.
+        if (ca < 0x80 && cb < 0x80 && !(digitA && digitB)) {
+            const char32_t ka = lowerCase(ca);
+            const char32_t kb = lowerCase(cb);
+            if (ka != kb)
+                return ka < kb ? -1 : 1;
+            ++i;
+            ++j;
+            continue;
+        }
+        if (digitA && digitB) {
             if (int r = compareNumbers(a, i, b, j))
                 return r;
             continue;

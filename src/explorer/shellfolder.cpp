@@ -186,7 +186,7 @@ QByteArray nativePathFromIdList(PidlView id)
 QString pathFromIdList(PidlView id) { return QFile::decodeName(nativePathFromIdList(id)); }
 
 TSxShellFolder::TSxShellFolder(Kind kind, QByteArray id, QByteArray path)
-    : m_kind(kind), m_id(std::move(id)), m_path(std::move(path))
+    : m_kind(kind), m_id(std::move(id)), m_path(std::move(path)), m_depth(absoluteId().count())
 {
 }
 
@@ -405,7 +405,7 @@ QString TSxShellFolder::displayNameOf(PidlView relativeId) const
 int TSxShellFolder::compareIDs(PidlView a, PidlView b) const
 {
     // Depth of this folder, to know what kind of level each element sits on.
-    const int base = absoluteId().count();
+    const int base = m_depth;
     const bool underDrives = m_kind == Kind::Drives;
     auto i = a.begin();
     auto j = b.begin();

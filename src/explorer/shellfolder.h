@@ -129,6 +129,7 @@ private:
     Kind m_kind;
     QByteArray m_id;   // this folder's absolute identifier, terminator included
     QByteArray m_path; // file-system path, or empty
+    int m_depth;       // elements in m_id
 };
 
 // The items of one folder, one at a time.
