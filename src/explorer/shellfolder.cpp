@@ -157,6 +157,53 @@ int topRank(QByteArrayView name)
 }
 
 int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+// The components of a path with "." and ".." worked out lexically. Above
+// the start, ".." stays where it is for an absolute path (as "/.." is "/")
+// and makes a relative one fail.
+std::optional<QList<QByteArray>> components(const QByteArray& path, bool absolute)
+{
+    QList<QByteArray> parts;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            else if (!absolute)
+                return std::nullopt;
+            continue;
+        }
+        parts << part;
+    }
+    return parts;
+}
+
+QByteArray joinPath(const QByteArray& base, const QList<QByteArray>& parts)
+{
+    QByteArray path = base;
+    for (const QByteArray& part : parts) {
+        if (!path.endsWith('/'))
+            path += '/';
+        path += part;
+    }
+    return path;
+}
+
+// Identifier bytes for components below a folder: all folders but maybe
+// the last.
+QByteArray elementsFor(const QList<QByteArray>& parts, bool lastIsFolder)
+{
+    QByteArray bytes;
+    for (qsizetype k = 0; k < parts.size(); ++k)
+        bytes += encodeItemIdElement(parts[k], k + 1 < parts.size() || lastIsFolder ? ItemIdFlags::Folder : 0);
+    return bytes;
+}
+
+bool isFolderAfterLstat(const QByteArray& path, const struct stat& st)
+{
+    return S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && isDirectoryPath(path));
+}
 }
 
 TSxItemKind classifyItem(PidlView absoluteId) { return classify(absoluteId); }
@@ -431,26 +478,20 @@ int TSxShellFolder::compareIDs(PidlView a, PidlView b) const
 
 TSxPidl TSxShellFolder::parseDisplayName(const QString& name, PidlTag tag) const
 {
+    struct stat st {};
     switch (m_kind) {
     case Kind::Desktop: {
         if (name.isEmpty())
             return TSxPidl::empty(tag);
         if (!name.startsWith(u'/'))
             return {};
-        const QByteArray path = QFile::encodeName(QDir::cleanPath(name));
-        struct stat st {};
+        const auto parts = components(QFile::encodeName(name), true);
+        const QByteArray path = joinPath("/", *parts);
         if (!lstatPath(path, st))
             return {};
-        const bool folder = S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && isDirectoryPath(path));
         QByteArray bytes = encodeItemIdElement(ShellElementNames::Root, ItemIdFlags::Folder);
-        const QList<QByteArray> parts = path.split('/');
-        for (qsizetype k = 0; k < parts.size(); ++k) {
-            if (parts[k].isEmpty())
-                continue;
-            const bool last = k == parts.size() - 1;
-            bytes += encodeItemIdElement(parts[k], !last || folder ? ItemIdFlags::Folder : 0);
-        }
-        bytes += QByteArray(2, '\0');
+        bytes += elementsFor(*parts, isFolderAfterLstat(path, st));
+        bytes.append(2, '\0');
         return TSxPidl::copyOf(viewOf(bytes), tag);
     }
     case Kind::Drives: {
@@ -460,26 +501,16 @@ TSxPidl TSxShellFolder::parseDisplayName(const QString& name, PidlTag tag) const
         return TSxPidl::adopt(ItemIdAllocator::allocElement(point, ItemIdFlags::Folder), tag);
     }
     case Kind::FileSystem: {
-        const QString clean = QDir::cleanPath(name);
-        if (clean.isEmpty() || clean.startsWith(u'/') || clean == QStringLiteral(".") || clean == QStringLiteral("..")
-            || clean.startsWith(QStringLiteral("../")))
+        if (name.startsWith(u'/'))
             return {};
-        const QByteArray relative = QFile::encodeName(clean);
-        QByteArray full = m_path;
-        if (!full.endsWith('/'))
-            full += '/';
-        full += relative;
-        struct stat st {};
-        if (!lstatPath(full, st))
+        const auto parts = components(QFile::encodeName(name), false);
+        if (!parts || parts->isEmpty())
             return {};
-        const bool folder = S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && isDirectoryPath(full));
-        const QList<QByteArray> parts = relative.split('/');
-        QByteArray bytes;
-        for (qsizetype k = 0; k < parts.size(); ++k) {
-            const bool last = k == parts.size() - 1;
-            bytes += encodeItemIdElement(parts[k], !last || folder ? ItemIdFlags::Folder : 0);
-        }
-        bytes += QByteArray(2, '\0');
+        const QByteArray path = joinPath(m_path, *parts);
+        if (!lstatPath(path, st))
+            return {};
+        QByteArray bytes = elementsFor(*parts, isFolderAfterLstat(path, st));
+        bytes.append(2, '\0');
         return TSxPidl::copyOf(viewOf(bytes), tag);
     }
     }

@@ -65,6 +65,8 @@ TEST(ShellNamespace, ParsesPathsAndGivesThemBack)
     EXPECT_TRUE(GetItemIDFromPath(tree.path("to-alpha")).view().lastIsFolder());
     EXPECT_FALSE(GetItemIDFromPath(tree.path("dangling")).isNull());
 
+    // ".." above the top is the top, as the kernel has it.
+    EXPECT_EQ(pathFromIdList(GetItemIDFromPath(QStringLiteral("/../..") + tree.path("alpha"))), tree.path("alpha"));
     EXPECT_TRUE(GetItemIDFromPath(tree.path("nothing-here")).isNull());
     EXPECT_TRUE(GetItemIDFromPath(QStringLiteral("relative/path")).isNull());
     TSxPidl top = GetItemIDFromPath(QString());
@@ -81,6 +83,9 @@ TEST(ShellNamespace, ParsesPathsAndGivesThemBack)
     EXPECT_EQ(inner.view().count(), 1);
     EXPECT_EQ(alpha->pathOf(inner), file);
     EXPECT_TRUE(GetItemIDFromPath(*alpha, QStringLiteral("../notes.txt")).isNull());
+    EXPECT_TRUE(GetItemIDFromPath(*alpha, QStringLiteral("inner/../..")).isNull());
+    EXPECT_TRUE(GetItemIDFromPath(*alpha, QStringLiteral(".")).isNull());
+    EXPECT_EQ(GetItemIDFromPath(*alpha, QStringLiteral("./inner/")).view().count(), 1);
 }
 
 TEST(ShellNamespace, EnumeratesNamesWithTheFolderAndHiddenRules)
