@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -47,11 +48,15 @@ void TSxThreadFileNotifier::stopAll()
 void TSxThreadFileNotifier::deliverReports()
 {
     m_queue.clearDoorbell();
+    const QPointer<TSxThreadFileNotifier> alive(this);
     while (std::shared_ptr<TSxWatchState> report = m_queue.take()) {
-        // The handler may halt watchers, this one included; the queue
-        // tells a halted watcher's report apart and drops it.
+        // The handler may halt watchers, this one included (the queue then
+        // drops their reports), or destroy the whole watcher, which halts
+        // and joins every thread on its way out.
         if (m_enabled)
             runGuarded([&] { Q_EMIT Change(report->path, report->filters); });
+        if (!alive)
+            return;
         m_queue.markDelivered(report);
     }
 }

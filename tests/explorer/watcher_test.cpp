@@ -275,3 +275,27 @@ TEST(DirectoryWatcher, DestructionJoinsEveryThread)
     EXPECT_EQ(threadCount(), before);
     QTest::qWait(50); // a queued doorbell must find nobody
 }
+
+TEST(DirectoryWatcher, HandlerMayDestroyTheWatcher)
+{
+    TempTree tree;
+    tree.mkdir("a");
+    tree.mkdir("b");
+    const int before = threadCount();
+    auto watcher = std::make_unique<TSxThreadFileNotifier>();
+    int reports = 0;
+    QObject context;
+    QObject::connect(watcher.get(), &TSxThreadFileNotifier::Change, &context, [&] {
+        ++reports;
+        watcher.reset(); // the list going away while it is told
+    });
+    watcher->watch(tree.path("a"));
+    watcher->watch(tree.path("b"));
+    waitUntilWatching(*watcher);
+    tree.write("a/x");
+    tree.write("b/x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !watcher; }, ArrivalTimeoutMs));
+    QTest::qWait(SilenceMs);
+    EXPECT_EQ(reports, 1);
+    EXPECT_EQ(threadCount(), before);
+}
