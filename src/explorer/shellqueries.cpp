@@ -127,9 +127,9 @@ QString GroupThousands(const QString& number)
 
 QString FormatThousands(qint64 value) { return GroupThousands(QString::number(value)); }
 
-TSxPidl SpecialFolderLocation(int csidl, PidlTag tag)
+TSxPidl SpecialFolderLocation(int number, PidlTag tag)
 {
-    switch (csidl) {
+    switch (number) {
     case 0:
         return TSxPidl::empty(tag);
     case 17:

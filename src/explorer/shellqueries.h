@@ -49,4 +49,4 @@ QString FormatThousands(qint64 value);
 // applications, 24 the system's autostart folder. Folders inside home are
 // given below the desktop's home item. Null for the others and for folders
 // that do not exist.
-TSxPidl SpecialFolderLocation(int csidl, PidlTag tag);
+TSxPidl SpecialFolderLocation(int number, PidlTag tag);
