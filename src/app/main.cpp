@@ -1,4 +1,5 @@
 #include "app/forms.h"
+#include "explorer/pidlmanager.h"
 
 #include <QApplication>
 
@@ -9,5 +10,7 @@ int main(int argc, char* argv[])
     createForms(QApplication::arguments().mid(1));
     const int code = QApplication::exec();
     destroyForms();
+    // Warns when an item identifier was never freed.
+    TSxPidlManager::instance().Shutdown();
     return code;
 }
