@@ -1,0 +1,342 @@
+#include "settings/profilefile.h"
+
+#include "platform/errors.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArrayView trimmedBytes(QByteArrayView v)
+{
+    qsizetype begin = 0;
+    qsizetype end = v.size();
+    while (begin < end && isBlank(v[begin]))
+        ++begin;
+    while (end > begin && (isBlank(v[end - 1]) || v[end - 1] == '\r'))
+        --end;
+    return v.sliced(begin, end - begin);
+}
+
+bool containsByte(QByteArrayView v, char c) { return std::memchr(v.data(), c, size_t(v.size())) != nullptr; }
+
+qsizetype indexOfByte(QByteArrayView v, char c, qsizetype from)
+{
+    if (from >= v.size())
+        return -1;
+    const void* found = std::memchr(v.data() + from, c, size_t(v.size() - from));
+    return found ? static_cast<const char*>(found) - v.data() : -1;
+}
+
+// Values are written as UTF-8; a file edited in a single-byte code page
+// still reads, one character per byte.
+QString decodeText(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes);
+}
+
+QString fold(const QString& name) { return name.trimmed().toCaseFolded(); }
+
+// The view of a line that its parsing looks at: no "\r" at the end, no
+// byte-order mark on the first line.
+QByteArrayView lineText(const QByteArray& raw, bool first)
+{
+    QByteArrayView v(raw);
+    if (first && v.startsWith("\xEF\xBB\xBF"))
+        v = v.sliced(3);
+    if (v.endsWith('\r'))
+        v.chop(1);
+    return v;
+}
+
+bool isBlankLine(const QByteArray& raw) { return trimmedBytes(raw).isEmpty(); }
+
+}
+
+QString ProfileFile::defaultPath()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    if (program.isEmpty())
+        program = QStringLiteral("scrivo");
+    return QDir::cleanPath(config) + u'/' + program + QStringLiteral(".INI");
+}
+
+ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
+{
+    const QFileInfo info(m_path);
+    if (!info.exists()) {
+        m_source = Source::Missing;
+        parse({});
+        return;
+    }
+    // Only a regular file is read: a folder, a device or a pipe in its place
+    // is not a settings file (and a pipe would block the program).
+    m_source = Source::Unreadable;
+    if (info.isFile() && info.size() <= MaxFileSize) {
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.read(MaxFileSize + 1);
+            if (file.error() == QFileDevice::NoError && bytes.size() <= MaxFileSize) {
+                m_source = Source::Read;
+                parse(bytes);
+                return;
+            }
+        }
+    }
+    parse({});
+}
+
+ProfileFile ProfileFile::fromBytes(const QByteArray& bytes)
+{
+    ProfileFile profile;
+    profile.m_source = Source::Memory;
+    profile.parse(bytes);
+    return profile;
+}
+
+void ProfileFile::parse(const QByteArray& bytes)
+{
+    m_sections.clear();
+    m_sectionIndex.clear();
+    m_sections.emplace_back(); // the lines before the first section
+    m_modified = false;
+    m_finalBreak = bytes.isEmpty() || bytes.endsWith('\n');
+    const qsizetype firstBreak = bytes.indexOf('\n');
+    m_crlf = firstBreak > 0 && bytes.at(firstBreak - 1) == '\r';
+
+    qsizetype start = 0;
+    bool first = true;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        addLine(bytes.sliced(start, end - start), first);
+        first = false;
+        start = end + 1;
+    }
+}
+
+void ProfileFile::addLine(QByteArray raw, bool first)
+{
+    const QByteArrayView text = lineText(raw, first);
+    Line line;
+    // Binary bytes make a line that is kept but never read.
+    if (!containsByte(text, '\0')) {
+        qsizetype i = 0;
+        while (i < text.size() && isBlank(text[i]))
+            ++i;
+        if (i < text.size() && text[i] == '[') {
+            const qsizetype close = indexOfByte(text, ']', i + 1);
+            if (close >= 0) {
+                const QString name = fold(decodeText(trimmedBytes(text.sliced(i + 1, close - i - 1))));
+                Section section;
+                section.hasHeader = true;
+                section.lines.push_back(Line{std::move(raw), {}, -1});
+                // The first of several sections of one name is the one read and written.
+                if (!m_sectionIndex.contains(name))
+                    m_sectionIndex.insert(name, qsizetype(m_sections.size()));
+                m_sections.push_back(std::move(section));
+                return;
+            }
+        } else if (i < text.size() && text[i] != ';') {
+            const qsizetype eq = indexOfByte(text, '=', i);
+            if (eq > i) {
+                const QString key = fold(decodeText(text.sliced(i, eq - i)));
+                if (!key.isEmpty()) {
+                    line.key = key;
+                    line.valueStart = (text.data() - raw.constData()) + eq + 1;
+                }
+            }
+        }
+    }
+    line.raw = std::move(raw);
+    Section& section = m_sections.back();
+    if (!line.key.isEmpty() && !section.keys.contains(line.key))
+        section.keys.insert(line.key, qsizetype(section.lines.size()));
+    section.lines.push_back(std::move(line));
+}
+
+const ProfileFile::Line* ProfileFile::findLine(const QString& section, const QString& key) const
+{
+    const auto s = m_sectionIndex.constFind(fold(section));
+    if (s == m_sectionIndex.constEnd())
+        return nullptr;
+    const Section& found = m_sections[size_t(*s)];
+    const auto k = found.keys.constFind(fold(key));
+    if (k == found.keys.constEnd())
+        return nullptr;
+    return &found.lines[size_t(*k)];
+}
+
+std::optional<QString> ProfileFile::value(const QString& section, const QString& key) const
+{
+    const Line* line = findLine(section, key);
+    if (!line)
+        return std::nullopt;
+    QByteArrayView bytes = QByteArrayView(line->raw).sliced(line->valueStart);
+    if (bytes.endsWith('\r'))
+        bytes.chop(1);
+    QString text = decodeText(bytes).trimmed();
+    if (text.size() >= 2 && text.front() == text.back() && (text.front() == u'"' || text.front() == u'\''))
+        text = text.sliced(1, text.size() - 2);
+    if (text.size() > ReadBufferSize - 1) {
+        qsizetype keep = ReadBufferSize - 1;
+        // Never keep half of a surrogate pair.
+        if (text.at(keep - 1).isHighSurrogate())
+            --keep;
+        text.truncate(keep);
+    }
+    return text;
+}
+
+QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    return value(section, key).value_or(defaultValue);
+}
+
+int ProfileFile::readInteger(const QString& section, const QString& key, int defaultValue) const
+{
+    const std::optional<QString> text = value(section, key);
+    if (!text)
+        return defaultValue;
+    bool ok = false;
+    const int number = text->toInt(&ok, 10);
+    return ok ? number : defaultValue;
+}
+
+void ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    const auto hasBreak = [](const QString& s) {
+        return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(u'\0'));
+    };
+    const QString sectionName = section.trimmed();
+    const QString keyName = key.trimmed();
+    if (sectionName.isEmpty() || hasBreak(sectionName) || sectionName.contains(u']'))
+        throw std::invalid_argument("unusable profile section name");
+    if (keyName.isEmpty() || hasBreak(keyName) || keyName.contains(u'=') || keyName.startsWith(u'[')
+        || keyName.startsWith(u';'))
+        throw std::invalid_argument("unusable profile key name");
+
+    // A value is one line: a line break in it would start a line of its own,
+    // which the next read would take for a key or a section.
+    QString text = value;
+    for (QChar& c : text)
+        if (c == u'\n' || c == u'\r' || c == QChar(u'\0'))
+            c = u' ';
+    if (text.size() >= 2 && text.front() == text.back() && (text.front() == u'"' || text.front() == u'\''))
+        text = u'"' + text + u'"';
+    const QByteArray encoded = text.toUtf8();
+
+    const QString sectionKey = fold(sectionName);
+    auto found = m_sectionIndex.constFind(sectionKey);
+    if (found == m_sectionIndex.constEnd()) {
+        Section& last = m_sections.back();
+        if (!last.lines.empty() && !isBlankLine(last.lines.back().raw))
+            last.lines.push_back(Line{lineBreak(), {}, -1});
+        Section added;
+        added.hasHeader = true;
+        added.lines.push_back(Line{'[' + sectionName.toUtf8() + ']' + lineBreak(), {}, -1});
+        found = m_sectionIndex.insert(sectionKey, qsizetype(m_sections.size()));
+        m_sections.push_back(std::move(added));
+        m_finalBreak = true;
+        m_modified = true;
+    }
+    const qsizetype sectionAt = *found;
+    Section& target = m_sections[size_t(sectionAt)];
+
+    const QString lineKey = fold(keyName);
+    if (const auto k = target.keys.constFind(lineKey); k != target.keys.constEnd()) {
+        Line& line = target.lines[size_t(*k)];
+        // The key and the blanks around "=" stay as the file has them.
+        qsizetype keep = line.valueStart;
+        while (keep < line.raw.size() && isBlank(line.raw.at(keep)))
+            ++keep;
+        QByteArray raw = line.raw.left(keep) + encoded;
+        if (line.raw.endsWith('\r'))
+            raw += '\r';
+        if (raw != line.raw) {
+            line.raw = std::move(raw);
+            m_modified = true;
+        }
+        return;
+    }
+
+    // A new key goes after the section's last line that is not blank, so the
+    // blank lines that part it from the next section stay where they are.
+    qsizetype at = qsizetype(target.lines.size());
+    while (at > 0 && isBlankLine(target.lines[size_t(at - 1)].raw))
+        --at;
+    const QByteArray keyBytes = keyName.toUtf8();
+    Line line{keyBytes + '=' + encoded + lineBreak(), lineKey, keyBytes.size() + 1};
+    target.lines.insert(target.lines.begin() + at, std::move(line));
+    for (auto it = target.keys.begin(); it != target.keys.end(); ++it)
+        if (*it >= at)
+            ++*it;
+    target.keys.insert(lineKey, at);
+    if (sectionAt + 1 == qsizetype(m_sections.size()))
+        m_finalBreak = true;
+    m_modified = true;
+}
+
+QByteArray ProfileFile::toBytes() const
+{
+    QByteArray out;
+    qsizetype total = 0;
+    for (const Section& section : m_sections)
+        for (const Line& line : section.lines)
+            total += line.raw.size() + 1;
+    out.reserve(total);
+    bool any = false;
+    for (const Section& section : m_sections)
+        for (const Line& line : section.lines) {
+            if (any)
+                out += '\n';
+            out += line.raw;
+            any = true;
+        }
+    if (any && m_finalBreak)
+        out += '\n';
+    return out;
+}
+
+void ProfileFile::save()
+{
+    if (!m_modified)
+        return;
+    if (m_source == Source::Memory)
+        throw std::logic_error("a profile read from memory has no file to save to");
+    const QString failure = QStringLiteral("Unable to write to %1").arg(m_path);
+    // A file that exists but could not be read would lose its content.
+    if (m_source == Source::Unreadable)
+        throw ScrivoError(failure);
+    const QFileInfo info(m_path);
+    if (!QDir().mkpath(info.absolutePath()))
+        throw ScrivoError(failure);
+    if (info.exists() && !info.isWritable())
+        throw ScrivoError(failure);
+    QSaveFile out(m_path);
+    if (!out.open(QIODevice::WriteOnly))
+        throw ScrivoError(failure);
+    const QByteArray bytes = toBytes();
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        throw ScrivoError(failure);
+    m_source = Source::Read;
+    m_modified = false;
+}
