@@ -7,6 +7,7 @@
 #include "platform/loadstr.h"
 #include "search/tfind.h"
 #include "search/tfindreplace.h"
+#include "settings/formstorage.h"
 
 TFp* Fp = nullptr;
 TAbout* About = nullptr;
@@ -27,21 +28,36 @@ void createForms(const QStringList& arguments, bool show)
     Fp = new TFp;
     About = new TAbout(Fp);
     Find = new TFind(Fp);
+    // The search dialogs read their settings when shown.
+    new TFormStorage(Find, QStringLiteral("formstorageFind"),
+                     {QStringLiteral("chkboxFindCase.Checked"), QStringLiteral("chkboxFindWord.Checked")});
     FindReplace = new TFindReplace(Fp);
+    new TFormStorage(FindReplace, QStringLiteral("formstorageFindReplace"),
+                     {QStringLiteral("chkboxFindReplaceCase.Checked"), QStringLiteral("chkboxFindReplaceWord.Checked")});
     // The two search dialogs cast a shadow; every dialog opens with its animation.
     Find->setDropShadow(true);
     FindReplace->setDropShadow(true);
     const QString firstArgument = arguments.value(0);
-    Option = new TOption(Fp, [firstArgument] { Fp->startupDocument(firstArgument); });
+    Option = new TOption(Fp, Fp->optionTargets(), [firstArgument] { Fp->startupDocument(firstArgument); });
     if (show)
         Fp->show();
 }
 
+namespace {
+// Each settings store saves its form on the way out, while the form is whole.
+template <typename Form>
+void destroyForm(Form*& form)
+{
+    TFormPlacement::formDestroying(form);
+    delete std::exchange(form, nullptr);
+}
+}
+
 void destroyForms()
 {
-    delete std::exchange(Option, nullptr);
-    delete std::exchange(FindReplace, nullptr);
-    delete std::exchange(Find, nullptr);
-    delete std::exchange(About, nullptr);
-    delete std::exchange(Fp, nullptr);
+    destroyForm(Option);
+    destroyForm(FindReplace);
+    destroyForm(Find);
+    destroyForm(About);
+    destroyForm(Fp);
 }

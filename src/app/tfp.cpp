@@ -13,6 +13,7 @@
 #include "platform/loadstr.h"
 #include "platform/tfont.h"
 #include "search/searchcommands.h"
+#include "settings/formstorage.h"
 #include "widgets/checkbox.h"
 #include "tabcontrol/extpagecontroltag.h"
 #include "widgets/hintmanager.h"
@@ -129,6 +130,8 @@ TFp::~TFp() = default;
 
 void TFp::FormCreate()
 {
+    formstorageFp = new TFormStorage(this, QStringLiteral("formstorageFp"), storedProps());
+    runGuarded([this] { formstorageFp->RestoreFormSettings(); });
     setApplicationTitle(LoadStr(65185));
     translateCaptions();
 }
@@ -397,6 +400,35 @@ void TFp::translateCaptions()
     btSave->setToolTip(LoadStr(65180));
     btSaveAll->setToolTip(LoadStr(65181));
     btOpen->setToolTip(LoadStr(65182));
+}
+
+const QStringList& TFp::storedProps()
+{
+    static const QStringList props = {
+        QStringLiteral("panelFpExplorateur.Width"), QStringLiteral("panelFpEdition.Visible"),
+        QStringLiteral("statusbarFp.Visible"),      QStringLiteral("panelFpExplorateur.Visible"),
+        QStringLiteral("panelFpInfoFichier.Visible"), QStringLiteral("panelFpBouton.Visible"),
+        QStringLiteral("pageEdition.TabPosition"),  QStringLiteral("listviewFp.Color"),
+        QStringLiteral("listviewFp.Font"),          QStringLiteral("treeviewFp.Color"),
+        QStringLiteral("treeviewFp.Font"),
+    };
+    return props;
+}
+
+OptionTargets TFp::optionTargets()
+{
+    OptionTargets targets;
+    targets.statusBar = statusbarFp;
+    targets.explorerPane = panelFpExplorateur;
+    targets.fileInformationBar = panelFpInfoFichier;
+    targets.toolbarPanel = panelFpBouton;
+    targets.pageEdition = pageEdition;
+    // Folder tree, then file list; their pages stand in until they exist.
+    targets.explorerViews = {tabsheetFpExplorateurDirectory, tabsheetFpExplorateurFiles};
+    targets.forEachOpenEditor = [this](const std::function<void(TREdit*)>& apply) {
+        m_documents->ForEachOpenDocument([&](int slot) { apply(m_documents->slot(slot).Editor); });
+    };
+    return targets;
 }
 
 EditorLook TFp::editorLookFromOptions() const

@@ -19,7 +19,9 @@ class QToolButton;
 class SearchCommands;
 class TClockIndicator;
 class TExtPageControlTag;
+class TFormStorage;
 class THintManager;
+struct OptionTargets;
 class TLabel3D;
 class TLockKeyIndicator;
 class TPageControl;
@@ -64,6 +66,7 @@ public:
     TClockIndicator* indicatorClock = nullptr;
     // Shows the program's hints in elliptic balloons.
     THintManager* hintFp = nullptr;
+    TFormStorage* formstorageFp = nullptr;
 
     QMenu* mnuFile = nullptr;
     QAction* mnuNew = nullptr;
@@ -95,6 +98,11 @@ public:
     DocumentTable& documents() { return *m_documents; }
     FileCommands& files() { return *m_files; }
     EditCommands& editCommands() { return *m_edit; }
+
+    // What the Options dialog acts on.
+    OptionTargets optionTargets();
+    // The properties the main window's settings store keeps, in order.
+    static const QStringList& storedProps();
 
     // The first document: New, then the file named by the first command-line
     // argument when it names an existing file.

@@ -95,6 +95,18 @@ void TFontComboBox::showPopup()
     QComboBox::showPopup();
 }
 
+void TFontComboBox::keyPressEvent(QKeyEvent* event)
+{
+    ensurePopulated();
+    QComboBox::keyPressEvent(event);
+}
+
+void TFontComboBox::wheelEvent(QWheelEvent* event)
+{
+    ensurePopulated();
+    QComboBox::wheelEvent(event);
+}
+
 void TFontComboBox::paintEvent(QPaintEvent*)
 {
     QStylePainter p(this);

@@ -23,6 +23,9 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The keyboard and the wheel pick from the list too: it must be there.
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // The font list is read on first need: reading it costs start-up time

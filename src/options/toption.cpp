@@ -1,11 +1,16 @@
 #include "options/toption.h"
 
+#include "editor/tredit.h"
 #include "options/colorcombobox.h"
+#include "options/explorerlook.h"
 #include "options/fontcombobox.h"
+#include "platform/errors.h"
 #include "platform/loadstr.h"
 #include "platform/tfont.h"
+#include "settings/formstorage.h"
 #include "widgets/checkbox.h"
 #include "widgets/clicklabel.h"
+#include "widgets/pagecontrol.h"
 #include "widgets/panel.h"
 #include "widgets/radiogroup.h"
 
@@ -36,19 +41,43 @@ TCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, QRec
 
 }
 
-TOption::TOption(QWidget* mainWindow, std::function<void()> startupDocument)
-    : TDialogForm(mainWindow, QSize(501, 315), QStringLiteral("Options"))
+TOption::TOption(QWidget* mainWindow, OptionTargets targets, std::function<void()> startupDocument)
+    : TDialogForm(mainWindow, QSize(501, 315), QStringLiteral("Options")), m_targets(std::move(targets))
 {
     setObjectName(QStringLiteral("Option"));
     buildLayout();
-    // Creation: the values are restored first, then the captions, then the
-    // program's first document, which takes the editor values as they now stand.
+    connectHandlers();
+    // Creation: the values are restored first (silently: nothing reaches the
+    // main window), then the captions, then the program's first document,
+    // which takes the editor values as they now stand.
+    formstorageOption = new TFormStorage(this, QStringLiteral("formstorageOption"), storedProps());
+    runGuarded([this] { formstorageOption->RestoreFormSettings(); });
     translateCaptions();
     if (startupDocument)
         startupDocument();
 }
 
 TOption::~TOption() = default;
+
+const QStringList& TOption::storedProps()
+{
+    static const QStringList props = {
+        QStringLiteral("chkboxOptionStatusBar.Checked"),
+        QStringLiteral("chkboxOptionExplorer.Checked"),
+        QStringLiteral("chkboxOptionFileInformation.Checked"),
+        QStringLiteral("chkboxOptionToolbar.Checked"),
+        QStringLiteral("rdgroupOptionTabPosition.ItemIndex"),
+        QStringLiteral("comboOptionColorEditeur.ColorValue"),
+        QStringLiteral("comboOptionColorFontEditeur.ColorValue"),
+        QStringLiteral("comboOptionFontEditeur.FontName"),
+        QStringLiteral("comboOptionColorExplorer.ColorValue"),
+        QStringLiteral("comboOptionColorFontExplorer.ColorValue"),
+        QStringLiteral("comboOptionFontExplorer.FontName"),
+        QStringLiteral("chkboxOptionSeveralTimes.Checked"),
+        QStringLiteral("chkboxOptionAllFileSaved.Checked"),
+    };
+    return props;
+}
 
 void TOption::buildLayout()
 {
@@ -186,3 +215,128 @@ void TOption::translateCaptions()
     rdgroupOptionTabPosition->setItemText(2, LoadStr(65214));
     rdgroupOptionTabPosition->setItemText(3, LoadStr(65213));
 }
+
+void TOption::connectHandlers()
+{
+    const auto on = [this](auto* sender, auto signal, void (TOption::*handler)()) {
+        connect(sender, signal, this, guarded([this, handler] { (this->*handler)(); }));
+    };
+    on(chkboxOptionStatusBar, &TCheckBox::Change, &TOption::chkboxOptionStatusBarChange);
+    // The explorer box answers a mouse click only.
+    on(chkboxOptionExplorer, &TCheckBox::Click, &TOption::chkboxOptionExplorerClick);
+    on(chkboxOptionFileInformation, &TCheckBox::Change, &TOption::chkboxOptionFileInformationChange);
+    on(chkboxOptionToolbar, &TCheckBox::Change, &TOption::chkboxOptionToolbarChange);
+    on(rdgroupOptionTabPosition, &TRadioGroup::Change, &TOption::rdgroupOptionTabPositionChange);
+    on(comboOptionColorEditeur, &TColorComboBox::Click, &TOption::comboOptionColorEditeurClick);
+    on(comboOptionColorFontEditeur, &TColorComboBox::Click, &TOption::comboOptionColorFontEditeurClick);
+    on(comboOptionFontEditeur, &TFontComboBox::Click, &TOption::comboOptionFontEditeurClick);
+    on(comboOptionColorExplorer, &TColorComboBox::Click, &TOption::comboOptionColorExplorerClick);
+    on(comboOptionColorFontExplorer, &TColorComboBox::Click, &TOption::comboOptionColorFontExplorerClick);
+    on(comboOptionFontExplorer, &TFontComboBox::Click, &TOption::comboOptionFontExplorerClick);
+    on(lbOptionExit, &TClickLabel::Click, &TOption::lbOptionExitClick);
+}
+
+namespace {
+void showPart(QWidget* part, bool shown)
+{
+    if (part)
+        part->setVisible(shown);
+}
+}
+
+void TOption::chkboxOptionStatusBarChange()
+{
+    showPart(m_targets.statusBar, chkboxOptionStatusBar->isChecked());
+}
+
+void TOption::chkboxOptionExplorerClick()
+{
+    showPart(m_targets.explorerPane, chkboxOptionExplorer->isChecked());
+}
+
+void TOption::chkboxOptionFileInformationChange()
+{
+    showPart(m_targets.fileInformationBar, chkboxOptionFileInformation->isChecked());
+}
+
+void TOption::chkboxOptionToolbarChange()
+{
+    showPart(m_targets.toolbarPanel, chkboxOptionToolbar->isChecked());
+}
+
+void TOption::rdgroupOptionTabPositionChange()
+{
+    TPageControl* page = m_targets.pageEdition;
+    if (!page)
+        return;
+    // The side is set before the rows, so a single-row control never
+    // meets side tabs.
+    switch (rdgroupOptionTabPosition->itemIndex()) {
+    case 0:
+        page->setTabSide(TPageControl::tpTop);
+        page->setMultiLine(false);
+        break;
+    case 1:
+        page->setTabSide(TPageControl::tpRight);
+        // Side tabs come in several rows: the control takes them so itself.
+        page->setMultiLine(true);
+        break;
+    case 2:
+        page->setTabSide(TPageControl::tpLeft);
+        page->setMultiLine(true);
+        break;
+    case 3:
+        page->setTabSide(TPageControl::tpBottom);
+        page->setMultiLine(false);
+        break;
+    default:
+        break;
+    }
+}
+
+void TOption::forEachOpenEditor(const std::function<void(TREdit*)>& apply) const
+{
+    if (m_targets.forEachOpenEditor)
+        m_targets.forEachOpenEditor([&apply](TREdit* editor) {
+            if (editor)
+                apply(editor);
+        });
+}
+
+void TOption::comboOptionColorEditeurClick()
+{
+    const TColor color = comboOptionColorEditeur->colorValue();
+    forEachOpenEditor([color](TREdit* editor) { editor->setBackgroundColor(color); });
+}
+
+void TOption::comboOptionColorFontEditeurClick()
+{
+    const TColor color = comboOptionColorFontEditeur->colorValue();
+    forEachOpenEditor([color](TREdit* editor) { editor->setFontColor(color); });
+}
+
+void TOption::comboOptionFontEditeurClick()
+{
+    const QString name = comboOptionFontEditeur->fontName();
+    forEachOpenEditor([&name](TREdit* editor) { editor->setFontName(name); });
+}
+
+void TOption::comboOptionColorExplorerClick()
+{
+    for (QObject* view : m_targets.explorerViews)
+        ExplorerLook::setBackgroundColor(view, comboOptionColorExplorer->colorValue());
+}
+
+void TOption::comboOptionColorFontExplorerClick()
+{
+    for (QObject* view : m_targets.explorerViews)
+        ExplorerLook::setFontColor(view, comboOptionColorFontExplorer->colorValue());
+}
+
+void TOption::comboOptionFontExplorerClick()
+{
+    for (QObject* view : m_targets.explorerViews)
+        ExplorerLook::setFontName(view, comboOptionFontExplorer->fontName());
+}
+
+void TOption::lbOptionExitClick() { done(mrOk); }

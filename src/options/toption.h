@@ -2,15 +2,35 @@
 
 #include "widgets/dialogform.h"
 
+#include <QPointer>
+
+#include <array>
 #include <functional>
 
 class TCheckBox;
 class TClickLabel;
 class TColorComboBox;
 class TFontComboBox;
+class TFormStorage;
+class TPageControl;
 class TPanel;
 class TRadioGroup;
+class TREdit;
 class QLabel;
+
+// The parts of the main window the Options dialog acts on, handed over by
+// the main window.
+struct OptionTargets {
+    QPointer<QWidget> statusBar;          // statusbarFp
+    QPointer<QWidget> explorerPane;       // panelFpExplorateur
+    QPointer<QWidget> fileInformationBar; // panelFpInfoFichier
+    QPointer<QWidget> toolbarPanel;       // panelFpBouton
+    QPointer<TPageControl> pageEdition;
+    // The explorer's folder tree and file list, tree first.
+    std::array<QPointer<QObject>, 2> explorerViews;
+    // Runs a function on the editor of every open document, in slot order.
+    std::function<void(const std::function<void(TREdit*)>&)> forEachOpenEditor;
+};
 
 // The Options dialog. Its thirteen control values are the user's options:
 // the main window reads them when it creates an editor, opens a file or
@@ -19,10 +39,25 @@ class QLabel;
 class TOption : public TDialogForm {
     Q_OBJECT
 public:
-    // startupDocument runs last in the form's creation, once the values are
-    // in place: it gives the program its first document.
-    TOption(QWidget* mainWindow, std::function<void()> startupDocument);
+    // The form's creation restores the stored values, translates the
+    // captions, then runs startupDocument, which gives the program its first
+    // document with the values in place.
+    TOption(QWidget* mainWindow, OptionTargets targets, std::function<void()> startupDocument);
     ~TOption() override;
+
+    // Handlers, run by the user's actions only.
+    void chkboxOptionStatusBarChange();
+    void chkboxOptionExplorerClick();
+    void chkboxOptionFileInformationChange();
+    void chkboxOptionToolbarChange();
+    void rdgroupOptionTabPositionChange();
+    void comboOptionColorEditeurClick();
+    void comboOptionColorFontEditeurClick();
+    void comboOptionFontEditeurClick();
+    void comboOptionColorExplorerClick();
+    void comboOptionColorFontExplorerClick();
+    void comboOptionFontExplorerClick();
+    void lbOptionExitClick();
 
     TPanel* panelOption = nullptr;
     TPanel* panelOption1 = nullptr;
@@ -53,8 +88,16 @@ public:
     TFontComboBox* comboOptionFontEditeur = nullptr;
     TRadioGroup* rdgroupOptionTabPosition = nullptr;
     TClickLabel* lbOptionExit = nullptr;
+    TFormStorage* formstorageOption = nullptr;
+
+    // The thirteen values, in the order the settings store keeps them.
+    static const QStringList& storedProps();
 
 private:
     void buildLayout();
+    void connectHandlers();
     void translateCaptions();
+    void forEachOpenEditor(const std::function<void(TREdit*)>& apply) const;
+
+    OptionTargets m_targets;
 };

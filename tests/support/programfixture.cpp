@@ -1,15 +1,27 @@
 #include "support/programfixture.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 void ProgramTest::SetUp()
 {
     ASSERT_TRUE(m_dir.isValid());
+    // The forms save their settings when destroyed: each test keeps them in
+    // a folder of its own, shared only by the restarts within the test.
+    m_previousConfigHome = qgetenv("XDG_CONFIG_HOME");
+    QDir(m_dir.path()).mkpath(QStringLiteral("config"));
+    qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
     start();
 }
 
-void ProgramTest::TearDown() { stop(); }
+void ProgramTest::TearDown()
+{
+    stop();
+    qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
+}
+
+QString ProgramTest::configHome() const { return m_dir.path() + QStringLiteral("/config"); }
 
 void ProgramTest::start(const QStringList& arguments)
 {

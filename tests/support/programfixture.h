@@ -21,6 +21,8 @@ protected:
     // A file in the test's own temporary folder.
     QString writeFile(const QString& name, const QByteArray& bytes);
     QString tempPath(const QString& name) const;
+    // The test's own settings folder (XDG_CONFIG_HOME while it runs).
+    QString configHome() const;
 
     DocumentTable& docs() { return Fp->documents(); }
 
@@ -28,4 +30,5 @@ protected:
     // How many times the program was told to end (it does not really end
     // under test).
     int m_terminated = 0;
+    QByteArray m_previousConfigHome;
 };
