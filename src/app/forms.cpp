@@ -38,7 +38,12 @@ void createForms(const QStringList& arguments, bool show)
     Find->setDropShadow(true);
     FindReplace->setDropShadow(true);
     const QString firstArgument = arguments.value(0);
-    Option = new TOption(Fp, Fp->optionTargets(), [firstArgument] { Fp->startupDocument(firstArgument); });
+    Option = new TOption(Fp, Fp->optionTargets(), [firstArgument](TOption* option) {
+        // The first editor reads its look from the options through the
+        // global: it must name the form before the form's creation ends.
+        Option = option;
+        Fp->startupDocument(firstArgument);
+    });
     if (show)
         Fp->show();
 }

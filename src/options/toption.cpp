@@ -41,7 +41,7 @@ TCheckBox* checkBox(QWidget* parent, const char* name, const QString& text, QRec
 
 }
 
-TOption::TOption(QWidget* mainWindow, OptionTargets targets, std::function<void()> startupDocument)
+TOption::TOption(QWidget* mainWindow, OptionTargets targets, std::function<void(TOption*)> startupDocument)
     : TDialogForm(mainWindow, QSize(501, 315), QStringLiteral("Options")), m_targets(std::move(targets))
 {
     setObjectName(QStringLiteral("Option"));
@@ -54,7 +54,7 @@ TOption::TOption(QWidget* mainWindow, OptionTargets targets, std::function<void(
     runGuarded([this] { formstorageOption->RestoreFormSettings(); });
     translateCaptions();
     if (startupDocument)
-        startupDocument();
+        startupDocument(this);
 }
 
 TOption::~TOption() = default;

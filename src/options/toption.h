@@ -41,8 +41,9 @@ class TOption : public TDialogForm {
 public:
     // The form's creation restores the stored values, translates the
     // captions, then runs startupDocument, which gives the program its first
-    // document with the values in place.
-    TOption(QWidget* mainWindow, OptionTargets targets, std::function<void()> startupDocument);
+    // document with the values in place. It is handed the form, complete but
+    // for its caller's knowing of it.
+    TOption(QWidget* mainWindow, OptionTargets targets, std::function<void(TOption*)> startupDocument);
     ~TOption() override;
 
     // Handlers, run by the user's actions only.
