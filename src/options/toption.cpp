@@ -14,9 +14,32 @@
 #include "widgets/panel.h"
 #include "widgets/radiogroup.h"
 
+#include <QFontInfo>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace {
+
+// A caption of the fixed layout gets the room it needs, as a self-sizing
+// label would: its control grows away from its anchored edge as far as its
+// container allows, and where even that is too little (the fonts here may
+// be wider than the layout's) the font shrinks until the caption fits.
+void fitCaption(QWidget* control, bool anchorRight = false)
+{
+    constexpr int smallestPixelSize = 9;
+    const QRect room = control->parentWidget()->contentsRect();
+    const QRect at = control->geometry();
+    const int available = anchorRight ? at.right() + 1 - room.left() : room.right() + 1 - at.left();
+    QFont font = control->font();
+    int pixelSize = QFontInfo(font).pixelSize();
+    while (control->sizeHint().width() > available && pixelSize > smallestPixelSize) {
+        font.setPixelSize(--pixelSize);
+        control->setFont(font);
+    }
+    const int width = std::clamp(control->sizeHint().width(), at.width(), available);
+    control->setGeometry(anchorRight ? at.right() + 1 - width : at.left(), at.top(), width, at.height());
+}
 
 template <typename W>
 W* place(W* widget, const char* name, int left, int top, int width, int height)
@@ -53,6 +76,7 @@ TOption::TOption(QWidget* mainWindow, OptionTargets targets, std::function<void(
     formstorageOption = new TFormStorage(this, QStringLiteral("formstorageOption"), storedProps());
     runGuarded([this] { formstorageOption->RestoreFormSettings(); });
     translateCaptions();
+    fitCaptions();
     if (startupDocument)
         startupDocument(this);
 }
@@ -214,6 +238,19 @@ void TOption::translateCaptions()
     rdgroupOptionTabPosition->setItemText(1, LoadStr(65215));
     rdgroupOptionTabPosition->setItemText(2, LoadStr(65214));
     rdgroupOptionTabPosition->setItemText(3, LoadStr(65213));
+}
+
+void TOption::fitCaptions()
+{
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             lbOption1Title, chkboxOptionStatusBar, chkboxOptionExplorer, chkboxOptionFileInformation,
+             chkboxOptionToolbar, chkboxOptionAllFileSaved, chkboxOptionAllFileSaved2, chkboxOptionSeveralTimes,
+             chkboxOptionSeveralTimes2, lbOption2Title, lbOptionExplorer, lbOption2TitleEditor, lbOptionColorExplorer,
+             lbOptionColorFontExplorer, lbOptionFontExplorer, lbOptionColorEditeur, lbOptionColorFontEditeur,
+             lbOptionFontEditeur})
+        fitCaption(control);
+    // The exit label sits in the bottom-right corner: it grows to the left.
+    fitCaption(lbOptionExit, true);
 }
 
 void TOption::connectHandlers()

@@ -98,6 +98,7 @@ private:
     void buildLayout();
     void connectHandlers();
     void translateCaptions();
+    void fitCaptions();
     void forEachOpenEditor(const std::function<void(TREdit*)>& apply) const;
 
     OptionTargets m_targets;
