@@ -12,6 +12,8 @@
 #include "widgets/statusbar.h"
 
 #include <QFontDatabase>
+#include <QLabel>
+#include <QRadioButton>
 
 using namespace OptionsInput;
 
@@ -181,4 +183,20 @@ TEST_F(OptionsDialogTest, ValuesSetByTheProgramRunNoHandler)
     EXPECT_TRUE(Fp->panelFpBouton->isVisible());
     EXPECT_EQ(Fp->pageEdition->tabPosition(), QTabWidget::North);
     EXPECT_EQ(base(docs().slot(0).Editor), QColor(255, 255, 255));
+}
+
+TEST_F(OptionsDialogTest, EveryCaptionFitsItsControl)
+{
+    const QList<QWidget*> captions = Option->findChildren<QWidget*>();
+    int checked = 0;
+    for (QWidget* control : captions) {
+        if (!qobject_cast<QLabel*>(control) && !qobject_cast<QAbstractButton*>(control))
+            continue;
+        if (qobject_cast<QAbstractButton*>(control) && qobject_cast<QRadioButton*>(control))
+            continue; // laid out by their group
+        EXPECT_LE(control->sizeHint().width(), control->width()) << control->objectName().toStdString();
+        EXPECT_LE(control->geometry().right(), control->parentWidget()->width()) << control->objectName().toStdString();
+        ++checked;
+    }
+    EXPECT_GE(checked, 19); // twelve labels, six boxes, the exit label
 }
