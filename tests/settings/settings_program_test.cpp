@@ -9,6 +9,7 @@
 #include "settings/profilefile.h"
 #include "support/programfixture.h"
 #include "widgets/checkbox.h"
+#include "widgets/flatbutton.h"
 #include "widgets/pagecontrol.h"
 #include "widgets/panel.h"
 #include "widgets/radiogroup.h"
@@ -72,16 +73,19 @@ protected:
         return families;
     }
 
-    // Shows a search dialog as its menu command does and closes it.
+    // Shows a search dialog modally and leaves it by its Cancel button.
     template <typename Dialog>
     static void showAndClose(Dialog* dialog, const std::function<void(Dialog*)>& actions = {})
     {
         answerModal<Dialog>([actions](Dialog* shown) {
             if (actions)
                 actions(shown);
-            shown->done(2);
+            if constexpr (std::is_same_v<Dialog, TFind>)
+                QTest::mouseClick(shown->btFindCancel, Qt::LeftButton);
+            else
+                QTest::mouseClick(shown->btFindReplaceCancel, Qt::LeftButton);
         });
-        dialog->exec();
+        EXPECT_EQ(dialog->exec(), 2);
     }
 };
 
@@ -318,30 +322,24 @@ TEST_F(SettingsProgramTest, OptionsAreNotAppliedToTheMainWindowAtStart)
 
 TEST_F(SettingsProgramTest, ClosingTheFindDialogChangesOnlyItsSection)
 {
+    useOptions([](TOption*) {});
     stop();
     start();
-    useOptions([](TOption*) {});
     const QByteArray before = settingsText();
-    ASSERT_FALSE(before.isEmpty());
+    ASSERT_FALSE(sectionText(before, "TOption").isEmpty());
+    ASSERT_FALSE(sectionText(before, "TFp").isEmpty());
 
-    // The search dialogs' boxes, when they have them.
-    auto* findCase = Find->findChild<QAbstractButton*>(QStringLiteral("chkboxFindCase"));
-    showAndClose<TFind>(Find, [findCase](TFind*) {
-        if (findCase)
-            click(findCase);
-    });
+    showAndClose<TFind>(Find, [](TFind* dialog) { click(dialog->chkboxFindCase); });
     const QByteArray after = settingsText();
     EXPECT_EQ(sectionText(after, "TOption"), sectionText(before, "TOption"));
     EXPECT_EQ(sectionText(after, "TFp"), sectionText(before, "TFp"));
     EXPECT_TRUE(sectionText(after, "TFindReplace").isEmpty());
+    EXPECT_EQ(stored("TFind", "chkboxFindCase_Checked"), QStringLiteral("True"));
+    EXPECT_EQ(stored("TFind", "chkboxFindWord_Checked"), QStringLiteral("False"));
     EXPECT_EQ(stored("TFind", "Visible"), QStringLiteral("0"));
     EXPECT_EQ(stored("TFind", "ShowCmd"), QStringLiteral("1"));
-    if (findCase) {
-        EXPECT_EQ(stored("TFind", "chkboxFindCase_Checked"),
-                  findCase->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
-    }
 
-    // Closing twice writes the same.
+    // Closing again without a change writes the same.
     showAndClose<TFind>(Find);
     EXPECT_EQ(settingsText(), after);
 
@@ -352,55 +350,33 @@ TEST_F(SettingsProgramTest, ClosingTheFindDialogChangesOnlyItsSection)
     EXPECT_EQ(sectionText(settingsText(), "TFind"), findSection);
 }
 
-TEST_F(SettingsProgramTest, SearchCheckBoxesComeBack)
+TEST_F(SettingsProgramTest, SearchCheckBoxesComeBackWhenTheDialogsAreShown)
 {
-    const struct {
-        QWidget* dialog;
-        const char* section;
-        QStringList boxes;
-    } forms[] = {
-        {Find, "TFind", {QStringLiteral("chkboxFindCase"), QStringLiteral("chkboxFindWord")}},
-        {FindReplace, "TFindReplace", {QStringLiteral("chkboxFindReplaceCase"), QStringLiteral("chkboxFindReplaceWord")}},
-    };
-    for (const auto& form : forms) {
-        const QStringList expected = [&] {
-            QStringList entries;
-            for (const QString& box : form.boxes)
-                if (form.dialog->findChild<QObject*>(box))
-                    entries << box + QStringLiteral(".Checked");
-            return entries;
-        }();
-        auto* store = form.dialog->findChild<TFormStorage*>();
-        ASSERT_NE(store, nullptr);
-        EXPECT_EQ(store->iniSection(), QString::fromLatin1(form.section));
-        // The boxes the dialog has are kept; the others are not there to keep.
-        EXPECT_EQ(store->StoredProps(), expected);
-    }
+    EXPECT_EQ(Find->findChild<TFormStorage*>()->StoredProps(),
+              (QStringList{QStringLiteral("chkboxFindCase.Checked"), QStringLiteral("chkboxFindWord.Checked")}));
+    EXPECT_EQ(FindReplace->findChild<TFormStorage*>()->StoredProps(),
+              (QStringList{QStringLiteral("chkboxFindReplaceCase.Checked"),
+                           QStringLiteral("chkboxFindReplaceWord.Checked")}));
     showAndClose<TFind>(Find, [](TFind* dialog) {
-        for (auto* box : dialog->findChildren<QAbstractButton*>())
-            if (box->objectName().startsWith(QLatin1String("chkboxFind")))
-                click(box);
+        click(dialog->chkboxFindCase);
+        click(dialog->chkboxFindWord);
+    });
+    showAndClose<TFindReplace>(FindReplace, [](TFindReplace* dialog) { click(dialog->chkboxFindReplaceWord); });
+    start();
+    // Nothing is read before a dialog shows.
+    EXPECT_FALSE(Find->chkboxFindCase->isChecked());
+    EXPECT_FALSE(FindReplace->chkboxFindReplaceWord->isChecked());
+    showAndClose<TFind>(Find, [](TFind* dialog) {
+        EXPECT_TRUE(dialog->chkboxFindCase->isChecked());
+        EXPECT_TRUE(dialog->chkboxFindWord->isChecked());
     });
     showAndClose<TFindReplace>(FindReplace, [](TFindReplace* dialog) {
-        for (auto* box : dialog->findChildren<QAbstractButton*>())
-            if (box->objectName().startsWith(QLatin1String("chkboxFindReplace")))
-                click(box);
+        EXPECT_FALSE(dialog->chkboxFindReplaceCase->isChecked());
+        EXPECT_TRUE(dialog->chkboxFindReplaceWord->isChecked());
     });
-    QMap<QString, bool> states;
-    for (QWidget* dialog : {static_cast<QWidget*>(Find), static_cast<QWidget*>(FindReplace)})
-        for (auto* box : dialog->findChildren<QAbstractButton*>())
-            if (box->objectName().startsWith(QLatin1String("chkboxFind")))
-                states[box->objectName()] = box->isChecked();
-    start();
-    // Read when shown, not before.
-    showAndClose<TFind>(Find);
-    showAndClose<TFindReplace>(FindReplace);
-    for (auto it = states.cbegin(); it != states.cend(); ++it) {
-        auto* box = Fp->findChild<QAbstractButton*>(it.key());
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(box->isChecked(), it.value()) << it.key().toStdString();
-    }
-    EXPECT_TRUE(sectionText(settingsText(), "TFindReplace").contains("Visible=0"));
+    // The two dialogs keep separate options.
+    EXPECT_EQ(stored("TFindReplace", "chkboxFindReplaceCase_Checked"), QStringLiteral("False"));
+    EXPECT_EQ(stored("TFind", "chkboxFindCase_Checked"), QStringLiteral("True"));
 }
 
 TEST_F(SettingsProgramTest, AnUnwritableFileIsReportedAndTheProgramGoesOn)

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTimer>
 
 void ProgramTest::SetUp()
 {
@@ -35,16 +34,8 @@ void ProgramTest::start(const QStringList& arguments)
 
 void ProgramTest::stop()
 {
-    if (!Fp)
-        return;
-    // As in main(): a program told to end leaves its event loop before its
-    // forms go. This also clears Qt's pending quit, which would otherwise
-    // end every later modal loop at once.
-    if (Fp->isTerminating()) {
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-    }
-    destroyForms();
+    if (Fp)
+        destroyForms();
 }
 
 QString ProgramTest::tempPath(const QString& name) const { return m_dir.path() + u'/' + name; }
