@@ -36,7 +36,7 @@ protected:
 
 }
 
-TEST_F(OptionsDialogTest, StartsFromItsDesignValuesAndShowsNothingOfThem)
+TEST_F(OptionsDialogTest, StartsWithItsDefaultsAndShowsNothingOfThem)
 {
     for (TCheckBox* box : {Option->chkboxOptionStatusBar, Option->chkboxOptionExplorer,
                            Option->chkboxOptionFileInformation, Option->chkboxOptionToolbar,
