@@ -174,17 +174,6 @@ TEST_F(OptionsDialogTest, ExitLabelClosesWithOk)
     EXPECT_FALSE(Option->isVisible());
 }
 
-TEST_F(OptionsDialogTest, ValuesSetByTheProgramRunNoHandler)
-{
-    Option->chkboxOptionStatusBar->setCheckedSilently(false);
-    Option->chkboxOptionToolbar->setCheckedSilently(false);
-    Option->rdgroupOptionTabPosition->setItemIndexSilently(2);
-    Option->comboOptionColorEditeur->setColorValue(Colors::rgb(255, 0, 0));
-    EXPECT_TRUE(Fp->panelFpBouton->isVisible());
-    EXPECT_EQ(Fp->pageEdition->tabPosition(), QTabWidget::North);
-    EXPECT_EQ(base(docs().slot(0).Editor), QColor(255, 255, 255));
-}
-
 TEST_F(OptionsDialogTest, EveryCaptionFitsItsControl)
 {
     const QList<QWidget*> captions = Option->findChildren<QWidget*>();

@@ -259,27 +259,6 @@ TEST_F(FormStorageTest, AMainWindowSavesWhenItsCloseIsAccepted)
     EXPECT_EQ(stored(QStringLiteral("SampleWindow"), QStringLiteral("boxA_Checked")), QStringLiteral("False"));
 }
 
-TEST_F(FormStorageTest, AFailedSaveIsReportedAndTheFormKeepsItsValues)
-{
-    Sample<QDialog> sample;
-    TFormStorage* storage = store(sample.form.get(), {QStringLiteral("boxA.Checked")});
-    storage->IniFileName = m_dir.path(); // a folder: cannot be written
-    ErrorRecorder errors;
-    sample.form->show();
-    sample.box->setCheckedSilently(true);
-    sample.form->done(1);
-    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Unable to write to %1.").arg(m_dir.path())});
-    EXPECT_FALSE(storage->Saved());
-    // Showing again does not bring back the older values of the file.
-    sample.form->show();
-    EXPECT_TRUE(sample.box->isChecked());
-    sample.form->hide();
-    // The way out tries once more.
-    errors.clear();
-    storage->FormDestroy();
-    EXPECT_EQ(errors.messages().size(), 1);
-}
-
 TEST_F(FormStorageTest, RestoresPositionSizeAndState)
 {
     const QString s = suffix();

@@ -230,25 +230,6 @@ TEST_F(SettingsProgramTest, AMaximisedWindowComesBackMaximised)
     EXPECT_EQ(Fp->geometry(), normal);
 }
 
-TEST_F(SettingsProgramTest, PlacementOfAnotherScreenOrDensity)
-{
-    stop();
-    // Saved on a larger screen: the plain key of the last save is used.
-    setSettingsText("[TFp]\nPixelsPerInch=96\nNormPos(3000x2000)=1,2,1001,802\nNormPos=40,30,740,630\n");
-    start();
-    EXPECT_EQ(Fp->pos(), QPoint(40, 30));
-    EXPECT_EQ(Fp->size(), QSize(700, 600));
-    stop();
-    // Saved at another density: the state is taken, the place is not.
-    setSettingsText("[TFp]\nPixelsPerInch=120\nNormPos=40,30,740,630\nShowCmd=3\n");
-    start();
-    EXPECT_TRUE(Fp->isMaximized());
-    Fp->showNormal();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(Fp->pos(), QPoint(382, 311));
-    EXPECT_EQ(Fp->size(), QSize(800, 600));
-}
-
 TEST_F(SettingsProgramTest, HandEditedFileIsReadAsTheProfileFunctionsRead)
 {
     const QStringList families = twoFamilies();
