@@ -1254,6 +1254,11 @@ quint32 TSxExplorerTreeView::dropEffectFor(const TSxTreeNode* node, const QMimeD
     }
     if (items.empty())
         return TSxDropEffect::None;
+    for (const TSxPidl& item : items) {
+        // Never into itself or below.
+        if (item.view() == node->AbsoluteID.view() || item.view().isParentOf(node->AbsoluteID))
+            return TSxDropEffect::None;
+    }
     const quint32 allowed = dropped.preferredDropEffect() ? dropped.preferredDropEffect()
                                                           : TSxDropEffect::Copy | TSxDropEffect::Move
                                                                 | TSxDropEffect::Link;
@@ -1356,7 +1361,7 @@ void TSxExplorerTreeView::DropFiles(TSxTreeNode* target, quint32 effect, const Q
     // watched.
     const QByteArray targetId = bytesOf(target->AbsoluteID);
     auto refreshTarget = qScopeGuard([&] {
-        m_pendingRefresh.insert(targetId);
+        m_pendingCreation.insert(targetId);
         scheduleFlush();
     });
     TSxTreeFileOps::run(operation, sources, targetPath);
