@@ -206,7 +206,7 @@ public:
     // Asked before a label is edited; false refuses.
     std::function<bool(TSxTreeNode*)> onEditing;
 
-    // Folder-flag work done so far: how many batched refreshes ran.
+    // How many batches of namespace changes have been applied.
     int refreshCount() const { return m_refreshCount; }
 
 Q_SIGNALS:

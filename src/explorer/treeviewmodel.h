@@ -24,7 +24,7 @@ public:
     void setDisposeHook(NodeHook hook) { m_dispose = std::move(hook); }
     // Resolves a node's pending details when a view first asks for its data.
     void setDetailsHook(NodeHook hook) { m_details = std::move(hook); }
-    // Answers whether the user may check a node, the image a view shows, ...
+    // Check boxes before the nodes.
     void setCheckable(bool checkable);
     bool isCheckable() const { return m_checkable; }
     // Called for a label edited to a new text; true keeps the text.
