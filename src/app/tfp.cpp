@@ -6,6 +6,7 @@
 #include "documents/filecommands.h"
 #include "documents/filedialogs.h"
 #include "editor/tredit.h"
+#include "explorer/treeview.h"
 #include "options/colorcombobox.h"
 #include "options/fontcombobox.h"
 #include "options/toption.h"
@@ -218,10 +219,19 @@ void TFp::buildExplorerPane()
     tabsheetFpExplorateurDirectory = new QWidget;
     tabsheetFpExplorateurDirectory->setObjectName(QStringLiteral("tabsheetFpExplorateurDirectory"));
     extpageExplorateur->addTab(tabsheetFpExplorateurDirectory, QStringLiteral("Directories"));
+    treeviewFp = new TSxExplorerTreeView(tabsheetFpExplorateurDirectory);
+    treeviewFp->setObjectName(QStringLiteral("treeviewFp"));
+    treeviewFp->setCustomRootDirectory(QString()); // the top: home and "/"
+    treeviewFp->setFolderTypes(TSxExplorerTreeView::ftFolders);
+    treeviewFp->setHotTrack(true);
+    treeviewFp->setIndentation(19);
+    treeviewFp->setScrollBars(true);
+    tightLayout<QVBoxLayout>(tabsheetFpExplorateurDirectory)->addWidget(treeviewFp);
     tabsheetFpExplorateurFiles = new QWidget;
     tabsheetFpExplorateurFiles->setObjectName(QStringLiteral("tabsheetFpExplorateurFiles"));
     extpageExplorateur->addTab(tabsheetFpExplorateurFiles, QStringLiteral("Files"));
     extpageExplorateur->Loaded();
+    runGuarded([this] { treeviewFp->Loaded(); });
 }
 
 void TFp::buildButtonPanel()

@@ -27,6 +27,7 @@ class TLockKeyIndicator;
 class TPageControl;
 class TPanel;
 class TRotateLabel;
+class TSxExplorerTreeView;
 class TStatusBar;
 
 // The main window: builds the layout, translates its captions, connects each
@@ -42,6 +43,7 @@ public:
     TPanel* panelFpExplorateur = nullptr;
     TExtPageControlTag* extpageExplorateur = nullptr;
     QWidget* tabsheetFpExplorateurDirectory = nullptr;
+    TSxExplorerTreeView* treeviewFp = nullptr;
     QWidget* tabsheetFpExplorateurFiles = nullptr;
     QSplitter* splitterFp = nullptr;
     TPanel* panelFpBouton = nullptr;

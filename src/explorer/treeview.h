@@ -1,0 +1,301 @@
+#pragma once
+
+#include "explorer/explorerlinks.h"
+#include "explorer/shellchangeevents.h"
+#include "explorer/treeviewnode.h"
+#include "platform/colors.h"
+#include "platform/tfont.h"
+
+#include <QByteArray>
+#include <QPixmap>
+#include <QSet>
+#include <QTreeView>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QMimeData;
+class QTimer;
+class TSxFileNotifier;
+class TSxTreeModel;
+
+// A tree control with the two cosmetic extras the explorer's views share.
+class TSxCustomTreeView : public QTreeView {
+    Q_OBJECT
+    Q_PROPERTY(bool ScrollBars READ scrollBars WRITE setScrollBars)
+    Q_PROPERTY(QPixmap Background READ background WRITE setBackground)
+public:
+    explicit TSxCustomTreeView(QWidget* parent = nullptr);
+
+    bool scrollBars() const { return m_scrollBars; }
+    void setScrollBars(bool on);
+    // A picture tiled behind the nodes; none by default.
+    QPixmap background() const { return m_background; }
+    void setBackground(const QPixmap& picture);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool m_scrollBars = true;
+    QPixmap m_background;
+};
+
+// The folder tree of the explorer pane: the namespace below one root
+// folder, filled a level at a time when a node first opens, re-read and
+// merged at every opening, kept in step with what the namespace reports,
+// and driving the linked file list.
+class TSxExplorerTreeView : public TSxCustomTreeView, public ExplorerTreeLink {
+    Q_OBJECT
+    Q_PROPERTY(TSxRootFolder RootFolder READ rootFolder WRITE setRootFolder)
+    Q_PROPERTY(QString CustomRootDirectory READ customRootDirectory WRITE setCustomRootDirectory)
+    Q_PROPERTY(QString RootAlias READ rootAlias WRITE setRootAlias)
+    Q_PROPERTY(TSxFolderTypes FolderTypes READ folderTypes WRITE setFolderTypes)
+    Q_PROPERTY(TSxETVOptions Options READ options WRITE setOptions)
+    Q_PROPERTY(bool Checkmarks READ checkmarks WRITE setCheckmarks)
+    Q_PROPERTY(int CompressedColor READ compressedColor WRITE setCompressedColor)
+    Q_PROPERTY(bool HotTrack READ hotTrack WRITE setHotTrack)
+    Q_PROPERTY(int Indent READ indentation WRITE setIndentation)
+    Q_PROPERTY(TSxDragMode DragMode READ dragMode WRITE setDragMode)
+    Q_PROPERTY(int Color READ color WRITE setColor)
+    Q_PROPERTY(TFont* Font READ font_ WRITE setFont_)
+
+public:
+    enum TSxRootFolder {
+        rDesktop = 0,
+        rPrograms = 2,
+        rControlPanel = 3,
+        rPrinters = 4,
+        rPersonal = 5,
+        rFavorites = 6,
+        rStartup = 7,
+        rRecent = 8,
+        rSendTo = 9,
+        rBitBucket = 10,
+        rStartMenu = 11,
+        rDesktopDirectory = 16,
+        rDrives = 17,
+        rNetwork = 18,
+        rNetworkNeighborhood = 19,
+        rFonts = 20,
+        rTemplates = 21,
+        rCommonStartMenu = 22,
+        rCommonPrograms = 23,
+        rCommonStartup = 24,
+        rCommonDesktopDirectory = 25,
+        rAppData = 26,
+        rPrinterNeighborhood = 27,
+        rHistory = 34,
+        rCustom = -1,
+    };
+    Q_ENUM(TSxRootFolder)
+
+    enum TSxFolderType { ftFolders = 1, ftNonFolders = 2, ftIncludeHidden = 4, ftIncludeSystem = 8 };
+    Q_DECLARE_FLAGS(TSxFolderTypes, TSxFolderType)
+    Q_FLAG(TSxFolderTypes)
+
+    enum TSxETVOption {
+        tvoContextMenu = 1,
+        tvoAllowRename = 2,
+        tvoAllowDelete = 4,
+        tvoAllowCopy = 8,
+        tvoAllowCut = 16,
+        tvoAllowPaste = 32,
+        tvoAllowExecute = 64,
+    };
+    Q_DECLARE_FLAGS(TSxETVOptions, TSxETVOption)
+    Q_FLAG(TSxETVOptions)
+
+    enum TSxDragMode { dmManual, dmAutomatic };
+    Q_ENUM(TSxDragMode)
+
+    explicit TSxExplorerTreeView(QWidget* parent = nullptr);
+    ~TSxExplorerTreeView() override;
+
+    // Published properties.
+    TSxRootFolder rootFolder() const { return m_rootFolder; }
+    void setRootFolder(TSxRootFolder root);
+    QString customRootDirectory() const { return m_customRoot; }
+    // Also makes the root custom.
+    void setCustomRootDirectory(const QString& path);
+    QString rootAlias() const { return m_rootAlias; }
+    void setRootAlias(const QString& alias);
+    TSxFolderTypes folderTypes() const { return m_folderTypes; }
+    void setFolderTypes(TSxFolderTypes types);
+    TSxETVOptions options() const { return m_options; }
+    void setOptions(TSxETVOptions options) { m_options = options; }
+    bool checkmarks() const { return m_checkmarks; }
+    void setCheckmarks(bool on);
+    TColor compressedColor() const { return m_compressedColor; }
+    void setCompressedColor(TColor color);
+    bool hotTrack() const { return m_hotTrack; }
+    void setHotTrack(bool on);
+    TSxDragMode dragMode() const { return m_dragMode; }
+    void setDragMode(TSxDragMode mode);
+    // Background colour.
+    TColor color() const { return m_color; }
+    void setColor(TColor color);
+    // Font and text colour; applied whenever the object changes.
+    TFont* font_() const { return m_font; }
+    void setFont_(TFont* font);
+
+    // The end of form loading: builds the root.
+    void Loaded();
+    bool isLoaded() const { return m_loaded; }
+
+    // Discards every node and builds the root, expanded one level. Throws
+    // "Could not retrieve PIDL for custom folder" for a root that does not
+    // parse.
+    void InitialLoad();
+    // Enumerates a node's children; with refresh, merges with those it has.
+    void ExpandObjectNode(TSxTreeNode* node, bool refresh);
+    // Fills a new node's folder (the item bound as a folder), identifiers
+    // and compressed flag; parent is the node it goes under (null for the
+    // root).
+    void AddNodeData(TSxTreeNode* node, const TSxTreeNode* parent, TSxShellFolder::Ptr folder, TSxPidl relativeId);
+    // The folder holding a node's item.
+    TSxShellFolder::Ptr GetParentFolder(const TSxTreeNode* node) const;
+    // The node whose AbsoluteID names this item; null when none.
+    TSxTreeNode* FindNodeByID(PidlView absoluteId) const;
+    // The node of a folder below the root, enumerating on the way; null
+    // when there is none.
+    TSxTreeNode* LocateNode(PidlView absoluteId);
+    // Renames the node's item (only with tvoAllowRename). True when done.
+    bool RenameNode(TSxTreeNode* node, const QString& newName);
+    // Reaction to a namespace change; refreshes are gathered and made once
+    // per turn of the event loop.
+    void FileChange(TSxShellChangeEvents events, PidlView first, PidlView second);
+
+    TSxTreeNode* rootNode() const;
+    TSxTreeNode* selectedNode() const;
+    // Selects a node (null clears the selection), subject to the drive
+    // check; false when refused.
+    bool selectNode(TSxTreeNode* node);
+    QModelIndex indexOfNode(const TSxTreeNode* node) const;
+    TSxTreeNode* nodeAt(const QModelIndex& index) const;
+    bool isNodeExpanded(const TSxTreeNode* node) const;
+    TSxTreeModel* treeModel() const { return m_model; }
+    TSxFileNotifier* notifier() const { return m_notifier; }
+    bool isKeyNavigating() const { return m_keyNavigating; }
+    bool isRefreshing() const { return m_refreshing; }
+
+    // The linked file list (not owned); null unlinks.
+    void setListView(ExplorerListLink* list);
+    ExplorerListLink* listView() const { return m_list; }
+
+    // ExplorerTreeLink.
+    bool selectFolder(PidlView absoluteId) override;
+    void listDetached() override { m_list = nullptr; }
+
+    // What a drag of the selected node offers; null without a selected node.
+    QMimeData* dragData() const;
+    // Starts the drag of the selected node.
+    void BeginDrag();
+
+    // The effect a drop would have, from what the source allows, the keys
+    // held, whether every item is a program and whether source and target
+    // lie on one volume.
+    static quint32 proposedDropEffect(quint32 allowed, Qt::KeyboardModifiers keys, bool allPrograms,
+                                      bool sameVolume);
+    // An effect limited by what every dragged item permits.
+    static quint32 limitDropEffect(quint32 effect, quint32 maximum);
+    // The drop effect onto a node for drag data, as the pointer would show it.
+    quint32 dropEffectFor(const TSxTreeNode* node, const QMimeData* data, Qt::KeyboardModifiers keys) const;
+
+    // Asked before a label is edited; false refuses.
+    std::function<bool(TSxTreeNode*)> onEditing;
+
+    // How many batches of namespace changes have been applied.
+    int refreshCount() const { return m_refreshCount; }
+
+Q_SIGNALS:
+    // The selection changed (after the list was told).
+    void Change(TSxTreeNode* node);
+    // A batch of namespace changes has been applied.
+    void changesApplied();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    using TSxCustomTreeView::edit;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    friend class TSxTreeDelegate;
+    quint32 enumerationFlags() const;
+    // The order of the children of a node.
+    std::function<bool(const TSxTreeNode*, const TSxTreeNode*)> orderIn(const TSxTreeNode* parent) const;
+    TSxTreeNode* locate(PidlView absoluteId, QSet<const TSxTreeNode*>& filled);
+    bool driveNotReady(const TSxTreeNode* node) const;
+    bool acceptsDrops(const TSxTreeNode* node) const;
+    void postRelayout();
+    std::unique_ptr<TSxTreeNode> makeChild(TSxTreeNode* parent, TSxPidl relativeId, bool inDrivesFolder);
+    // Subfolders, link, compressed; parentFolder when the caller has it.
+    void resolveDetails(TSxTreeNode* node, const TSxShellFolder* parentFolder = nullptr);
+    void nodeDisposed(TSxTreeNode* node);
+    void markPopulated(TSxTreeNode* node);
+    bool canSelect(const TSxTreeNode* node) const;
+    void nodeExpanded(const QModelIndex& index);
+    void nodeCollapsed(const QModelIndex& index);
+    void selectionChanged_();
+    void selectionChangeHandling();
+    void collapseAll(const QModelIndex& index);
+    void refreshNode(TSxTreeNode* node);
+    void scheduleFlush();
+    void applyChanges();
+    void deleteNode(TSxTreeNode* node);
+    void mediaChanged(TSxTreeNode* node, bool inserted);
+    void rebaseChildren(TSxTreeNode* node);
+    void applyFont();
+    void applyColors();
+    void reloadIfLoaded();
+    void DropFiles(TSxTreeNode* target, quint32 effect, const QMimeData* data);
+
+    TSxTreeModel* m_model = nullptr;
+    TSxFileNotifier* m_notifier = nullptr;
+    ExplorerListLink* m_list = nullptr;
+    TFont* m_font = nullptr;
+
+    TSxRootFolder m_rootFolder = rDesktop;
+    QString m_customRoot;
+    QString m_rootAlias;
+    TSxFolderTypes m_folderTypes = TSxFolderTypes(ftFolders | ftIncludeSystem);
+    TSxETVOptions m_options;
+    bool m_checkmarks = false;
+    TColor m_compressedColor = Colors::clWindowText;
+    TColor m_color = Colors::clWindow;
+    bool m_hotTrack = false;
+    TSxDragMode m_dragMode = dmManual;
+
+    bool m_loaded = false;
+    bool m_keyNavigating = false;
+    bool m_changedWhileNavigating = false;
+    bool m_refreshing = false;
+    bool m_quietExpansion = false;
+    TSxTreeNode* m_dropTarget = nullptr;
+    TSxTreeNode* m_lastDropped = nullptr;
+    // Nodes enumerated by the LocateNode in progress: opening them on the
+    // way to the found node need not read them again.
+    QSet<const TSxTreeNode*> m_justFilled;
+
+    // Namespace changes waiting for the next turn of the event loop, by
+    // absolute identifier: folders to re-read, and folders that got a new
+    // subfolder (re-read when open, or when they had no expand button).
+    QSet<QByteArray> m_pendingRefresh;
+    QSet<QByteArray> m_pendingCreation;
+    QSet<QByteArray> m_pendingRemoval;
+    QTimer* m_flushTimer = nullptr;
+    bool m_relayoutPosted = false;
+    int m_refreshCount = 0;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TSxExplorerTreeView::TSxFolderTypes)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TSxExplorerTreeView::TSxETVOptions)

@@ -1,0 +1,159 @@
+#include "explorer/tree_fixture.h"
+
+#include "explorer/shellqueries.h"
+#include "explorer/volumes.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QTest>
+
+#include <sys/stat.h>
+
+// Changes on disk reach the tree through the namespace notifier; each test
+// waits for the node to change, however long the report takes.
+
+TEST_F(TreeTest, CreatedAndRemovedFoldersComeAndGo)
+{
+    disk.mkdir(QStringLiteral("keep"));
+    load();
+    disk.mkdir(QStringLiteral("fresh"));
+    disk.write(QStringLiteral("file.txt"));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(tree->rootNode()) == QStringList({"fresh", "keep"}); }));
+
+    disk.remove(QStringLiteral("fresh"));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(tree->rootNode()) == QStringList{"keep"}; }));
+}
+
+TEST_F(TreeTest, RenameInsideAParentAndMoveToAnotherParent)
+{
+    disk.mkdir(QStringLiteral("src/old/inner"));
+    disk.mkdir(QStringLiteral("dst/other"));
+    load();
+    ASSERT_TRUE(expandNode(QStringLiteral("src")));
+    ASSERT_TRUE(expandNode(QStringLiteral("dst")));
+
+    ASSERT_TRUE(QFile::rename(disk.path(QStringLiteral("src/old")), disk.path(QStringLiteral("src/renamed"))));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("src"))) == QStringList{"renamed"}; }));
+    EXPECT_TRUE(node(QStringLiteral("src/renamed"))->hasChildren);
+
+    ASSERT_TRUE(QFile::rename(disk.path(QStringLiteral("src/renamed")), disk.path(QStringLiteral("dst/moved"))));
+    ASSERT_TRUE(waitUntil([&] {
+        return childTexts(node(QStringLiteral("src"))).isEmpty()
+               && childTexts(node(QStringLiteral("dst"))) == QStringList({"moved", "other"});
+    }));
+    EXPECT_FALSE(node(QStringLiteral("src"))->hasChildren);
+}
+
+TEST_F(TreeTest, MovingTheSelectedFolderAwaySelectsItsOldParent)
+{
+    disk.mkdir(QStringLiteral("a/sel"));
+    disk.mkdir(QStringLiteral("b/x"));
+    load();
+    tree->setListView(&list);
+    ASSERT_TRUE(expandNode(QStringLiteral("a")));
+    ASSERT_TRUE(expandNode(QStringLiteral("b")));
+    ASSERT_TRUE(tree->selectNode(node(QStringLiteral("a/sel"))));
+    ASSERT_EQ(list.calls.back().path, disk.path(QStringLiteral("a/sel")));
+
+    ASSERT_TRUE(QFile::rename(disk.path(QStringLiteral("a/sel")), disk.path(QStringLiteral("b/sel"))));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("b"))).contains("sel"); }));
+    EXPECT_EQ(tree->selectedNode(), node(QStringLiteral("a")));
+    EXPECT_TRUE(list.calls.back().show);
+    EXPECT_EQ(list.calls.back().path, disk.path(QStringLiteral("a")));
+}
+
+TEST_F(TreeTest, DeletingTheSelectedFolderTreeSelectsWhatRemains)
+{
+    disk.mkdir(QStringLiteral("a/b/c"));
+    load();
+    tree->setListView(&list);
+    ASSERT_TRUE(expandNode(QStringLiteral("a")));
+    ASSERT_TRUE(expandNode(QStringLiteral("a/b")));
+    ASSERT_TRUE(tree->selectNode(node(QStringLiteral("a/b/c"))));
+    disk.remove(QStringLiteral("a"));
+    ASSERT_TRUE(waitUntil([&] { return tree->rootNode()->childCount() == 0; }));
+    EXPECT_EQ(tree->selectedNode(), tree->rootNode());
+    EXPECT_EQ(list.calls.back().path, disk.root());
+}
+
+TEST_F(TreeTest, NewSubfolderGivesACollapsedEmptyFolderItsExpandButton)
+{
+    disk.mkdir(QStringLiteral("leaf"));
+    load();
+    TSxTreeNode* leaf = node(QStringLiteral("leaf"));
+    ASSERT_FALSE(leaf->hasChildren);
+    // Opened once (so shown and watched), found empty, closed.
+    tree->ExpandObjectNode(leaf, true);
+    ASSERT_TRUE(leaf->populated);
+
+    disk.mkdir(QStringLiteral("leaf/sub"));
+    ASSERT_TRUE(waitUntil([&] { return leaf->hasChildren; }));
+    EXPECT_FALSE(tree->isNodeExpanded(leaf));
+    EXPECT_TRUE(tree->model()->hasChildren(tree->indexOfNode(leaf)));
+}
+
+TEST_F(TreeTest, FolderThatVanishesWhileShownIsDroppedWithoutAnError)
+{
+    disk.mkdir(QStringLiteral("gone/sub"));
+    disk.mkdir(QStringLiteral("stay"));
+    load();
+    tree->setListView(&list);
+    ASSERT_TRUE(tree->selectNode(node(QStringLiteral("gone"))));
+    TSxTreeNode* gone = node(QStringLiteral("gone"));
+    disk.remove(QStringLiteral("gone"));
+    // Opened before the notifier had its say.
+    tree->expand(tree->indexOfNode(gone));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(tree->rootNode()) == QStringList{"stay"}; }));
+    EXPECT_EQ(tree->selectedNode(), tree->rootNode());
+}
+
+TEST_F(TreeTest, BurstOfCreationsIsAppliedInFewRefreshes)
+{
+    disk.mkdir(QStringLiteral("burst/d"));
+    load();
+    ASSERT_TRUE(expandNode(QStringLiteral("burst")));
+    TSxTreeNode* burst = node(QStringLiteral("burst"));
+    const int before = tree->refreshCount();
+    constexpr int Count = 600;
+    for (int i = 0; i < Count; ++i)
+        ASSERT_EQ(::mkdir(QFile::encodeName(disk.path(QStringLiteral("burst/d%1").arg(i))).constData(), 0755), 0);
+    ASSERT_TRUE(waitUntil([&] { return burst->childCount() == Count + 1; }));
+    // Reports come in slices; each slice refreshes the folder once.
+    EXPECT_LT(tree->refreshCount() - before, 20);
+    EXPECT_EQ(burst->child(1)->text, QStringLiteral("d0"));
+    EXPECT_EQ(burst->child(Count)->text, QStringLiteral("d%1").arg(Count - 1));
+}
+
+TEST_F(TreeTest, DriveWithoutMediumRefusesOpeningAndSelection)
+{
+    disk.mkdir(QStringLiteral("cd/sub"));
+    disk.mkdir(QStringLiteral("other"));
+    const QString mounts = disk.path(QStringLiteral("mounts"));
+    {
+        QFile file(mounts);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("/dev/sda1 / ext4 rw 0 0\n/dev/sr0 " + QFile::encodeName(disk.path(QStringLiteral("cd")))
+                   + " iso9660 ro 0 0\n");
+    }
+    load();
+    tree->setListView(&list);
+    TSxTreeNode* cd = node(QStringLiteral("cd"));
+    ASSERT_NE(cd, nullptr);
+    ASSERT_TRUE(tree->selectNode(node(QStringLiteral("other"))));
+    const TSxVolumeSources saved = volumeSources();
+    TSxVolumeSources fake = saved;
+    fake.mountsFile = mounts;
+    setVolumeSources(fake);
+    // The disc goes: its mount point no longer answers.
+    disk.remove(QStringLiteral("cd"));
+    {
+        ErrorRecorder errors;
+        tree->expand(tree->indexOfNode(cd));
+        EXPECT_EQ(errors.messages(), QStringList{"No disk in drive."});
+        EXPECT_FALSE(tree->isNodeExpanded(cd));
+        EXPECT_FALSE(tree->selectNode(cd));
+        EXPECT_EQ(tree->selectedNode(), node(QStringLiteral("other")));
+        EXPECT_TRUE(errors.messages().size() == 1) << "selecting says nothing";
+    }
+    setVolumeSources(saved);
+}
