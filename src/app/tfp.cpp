@@ -434,7 +434,7 @@ OptionTargets TFp::optionTargets()
     targets.toolbarPanel = panelFpBouton;
     targets.pageEdition = pageEdition;
     // Folder tree, then file list; their pages stand in until they exist.
-    targets.explorerViews = {tabsheetFpExplorateurDirectory, tabsheetFpExplorateurFiles};
+    targets.explorerViews = {treeviewFp, tabsheetFpExplorateurFiles};
     targets.forEachOpenEditor = [this](const std::function<void(TREdit*)>& apply) {
         m_documents->ForEachOpenDocument([&](int slot) { apply(m_documents->slot(slot).Editor); });
     };

@@ -3,6 +3,7 @@
 #include "editor/tredit.h"
 #include "options/colorcombobox.h"
 #include "options/fontcombobox.h"
+#include "explorer/treeview.h"
 #include "support/programfixture.h"
 #include "widgets/checkbox.h"
 #include "widgets/clicklabel.h"
@@ -157,9 +158,8 @@ TEST_F(OptionsDialogTest, ExplorerColoursAndFontReachBothExplorerViews)
         pick(dialog->comboOptionColorFontExplorer, QStringLiteral("Yellow"));
         pick(dialog->comboOptionFontExplorer, family);
     });
-    for (QWidget* view : {Fp->tabsheetFpExplorateurDirectory, Fp->tabsheetFpExplorateurFiles}) {
+    for (QWidget* view : {static_cast<QWidget*>(Fp->treeviewFp), Fp->tabsheetFpExplorateurFiles}) {
         EXPECT_EQ(base(view), QColor(0, 128, 128));
-        EXPECT_EQ(view->palette().color(QPalette::Window), QColor(0, 128, 128));
         EXPECT_EQ(text(view), QColor(255, 255, 0));
         EXPECT_EQ(view->font().family(), family);
     }

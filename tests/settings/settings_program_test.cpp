@@ -7,6 +7,8 @@
 #include "search/tfindreplace.h"
 #include "settings/formstorage.h"
 #include "settings/profilefile.h"
+#include "explorer/treeview.h"
+#include "platform/tfont.h"
 #include "support/programfixture.h"
 #include "widgets/checkbox.h"
 #include "widgets/flatbutton.h"
@@ -113,6 +115,8 @@ TEST_F(SettingsProgramTest, DefaultRunEndedByQuitterWritesTheExpectedFile)
 {
     QTest::keyClick(Fp, Qt::Key_Q, Qt::ControlModifier);
     ASSERT_TRUE(Fp->isTerminating());
+    // The views' font is the system's; its name depends on the machine.
+    const QString treeFont = Fp->treeviewFp->property("Font").value<TFont*>()->name();
     stop();
     const QString s = screenSuffix();
     EXPECT_EQ(settingsText().toStdString(), QStringLiteral("[TOption]\n"
@@ -153,8 +157,16 @@ TEST_F(SettingsProgramTest, DefaultRunEndedByQuitterWritesTheExpectedFile)
                                                            "panelFpExplorateur_Visible=True\n"
                                                            "panelFpInfoFichier_Visible=True\n"
                                                            "panelFpBouton_Visible=True\n"
-                                                           "pageEdition_TabPosition=tpTop\n")
-                                                  .arg(s)
+                                                           "pageEdition_TabPosition=tpTop\n"
+                                                           "treeviewFp_Color=-2147483643\n"
+                                                           "treeviewFp_FontCharset=1\n"
+                                                           "treeviewFp_FontColor=-2147483640\n"
+                                                           "treeviewFp_FontHeight=-11\n"
+                                                           "treeviewFp_FontName=%2\n"
+                                                           "treeviewFp_FontPitch=fpDefault\n"
+                                                           "treeviewFp_FontSize=8\n"
+                                                           "treeviewFp_FontStyle=[]\n")
+                                                  .arg(s, treeFont)
                                                   .toStdString());
 }
 
