@@ -8,7 +8,7 @@ FILE      ?=
 
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean
+.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean fuzz
 
 all: build
 
@@ -48,3 +48,14 @@ install: build
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR)
+
+FUZZ_DIR  ?= build-fuzz
+FUZZ_SECONDS ?= 300
+
+# libFuzzer runs of the file codec and the settings reader (clang).
+fuzz: deps
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVO_FUZZ=ON -DSCRIVO_BUILD_TESTS=OFF -DSCRIVO_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target codec_fuzz profile_fuzz
+	mkdir -p $(FUZZ_DIR)/corpus/codec $(FUZZ_DIR)/corpus/profile
+	$(FUZZ_DIR)/fuzz/codec_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ_DIR)/corpus/codec fuzz/seeds/codec
+	$(FUZZ_DIR)/fuzz/profile_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 $(FUZZ_DIR)/corpus/profile fuzz/seeds/profile

@@ -1,5 +1,7 @@
 #include "documents/textcodec.h"
 
+#include <QStringDecoder>
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -295,7 +297,10 @@ DecodedText decodeTextFile(QByteArrayView bytes)
     if (hasBom)
         body = bytes.sliced(3);
     if (isValidUtf8(body)) {
-        result.text = toEditorText(QString::fromUtf8(body));
+        // A second byte-order mark after the first is text: keep it (the
+        // plain conversion would drop it).
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        result.text = toEditorText(utf8.decode(body));
         result.format.encoding = TextEncoding::Utf8;
         result.format.byteOrderMark = hasBom;
     } else {

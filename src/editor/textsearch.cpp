@@ -137,8 +137,10 @@ public:
                     return i;
             return -1;
         }
-        const auto [a0, a1, a2, a3] = m_first;
-        const auto [b0, b1, b2, b3] = m_last;
+        // Plain copies, not structured bindings: lambdas may not capture those
+        // before C++20 compilers caught up.
+        const char16_t a0 = m_first[0], a1 = m_first[1], a2 = m_first[2], a3 = m_first[3];
+        const char16_t b0 = m_last[0], b1 = m_last[1], b2 = m_last[2], b3 = m_last[3];
         const qsizetype tail = n - 1;
         const auto candidate = [&](qsizetype i) {
             const char16_t u = p[i];

@@ -49,17 +49,26 @@ void runGuarded(F&& handler) noexcept
     }
 }
 
+// Calls a handler with the signal's arguments, or with none when it takes none.
+template <typename F, typename... Args>
+void callHandler(const F& handler, Args&&... args)
+{
+    if constexpr (std::is_invocable_v<const F&, Args...>)
+        handler(std::forward<Args>(args)...);
+    else
+        handler();
+}
+
 // Wraps a handler for connect(): every control event reaches its handler
 // through this. Signal arguments the handler does not take are dropped.
 template <typename F>
 auto guarded(F handler)
 {
-    return [handler = std::move(handler)](auto&&... args) {
-        runGuarded([&] {
-            if constexpr (std::is_invocable_v<const F&, decltype(args)...>)
-                handler(std::forward<decltype(args)>(args)...);
-            else
-                handler();
-        });
+    // Constrained so that Qt's probing of how many signal arguments the
+    // functor takes sees a clean "no" instead of a hard error.
+    return [handler = std::move(handler)](auto&&... args)
+               requires(std::is_invocable_v<const F&, decltype(args)...> || std::is_invocable_v<const F&>)
+    {
+        runGuarded([&] { callHandler(handler, std::forward<decltype(args)>(args)...); });
     };
 }

@@ -39,10 +39,12 @@ qsizetype indexOfByte(QByteArrayView v, char c, qsizetype from)
 }
 
 // Values are written as UTF-8; a file edited in a single-byte code page
-// still reads, one character per byte.
+// still reads, one character per byte. A U+FEFF that begins a name or a
+// value is part of it (the file's own mark is taken off its first line).
 QString decodeText(QByteArrayView bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;

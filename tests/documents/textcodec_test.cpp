@@ -27,6 +27,8 @@ TEST(TextCodec, RecognisesEncodingMarkAndFirstLineBreak)
         {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9", {TextEncoding::Utf8, LineBreak::CRLF, true}, u"\u00E9t\u00E9"_qs},
         {"\xE9t\xE9\r\n", {TextEncoding::Windows1252, LineBreak::CRLF, false}, u"\u00E9t\u00E9\n"_qs},
         {"\x80\x81\x9F", {TextEncoding::Windows1252, LineBreak::CRLF, false}, u"\u20AC\u0081\u0178"_qs},
+        // Only the first mark is the file's; a second one is text.
+        {"\xEF\xBB\xBF\xEF\xBB\xBF\rd", {TextEncoding::Utf8, LineBreak::CR, true}, u"\uFEFF\nd"_qs},
     };
     for (const Case& c : cases) {
         const DecodedText decoded = decodeTextFile(c.bytes);

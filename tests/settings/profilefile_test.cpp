@@ -159,7 +159,8 @@ TEST(ProfileFile, KeepsTheFilesLineBreaks)
 TEST(ProfileFile, QuotedValuesReadBackAsWritten)
 {
     for (const QString& value : {QStringLiteral("'Arial'"), QStringLiteral("\"Arial\""), QStringLiteral("\"\""),
-                                 QStringLiteral("'"), QStringLiteral("it's"), QStringLiteral("'a' and 'b'")}) {
+                                 QStringLiteral("'"), QStringLiteral("it's"), QStringLiteral("'a' and 'b'"),
+                                 QStringLiteral("\uFEFFmark")}) {
         ProfileFile profile = ProfileFile::fromBytes({});
         profile.writeString(QStringLiteral("s"), QStringLiteral("k"), value);
         EXPECT_EQ(ProfileFile::fromBytes(profile.toBytes()).value(QStringLiteral("s"), QStringLiteral("k")), value)
