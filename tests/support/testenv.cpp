@@ -23,7 +23,9 @@ std::unique_ptr<QTemporaryDir>& runDir()
 
 void TestEnvironment::prepareProcess()
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Offscreen unless a run asks for a real platform (the Wayland smoke run).
+    const QByteArray platform = qgetenv("SCRIVO_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     runDir() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/scrivo-tests-XXXXXX"));
     QDir(runDir()->path()).mkpath(QStringLiteral("home"));
     QDir(runDir()->path()).mkpath(QStringLiteral("config"));
