@@ -53,7 +53,8 @@ FUZZ_DIR  ?= build-fuzz
 FUZZ_SECONDS ?= 300
 
 # libFuzzer runs of the file codec and the settings reader (clang).
-fuzz: deps
+fuzz:
+	@scripts/install-deps fuzz
 	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVO_FUZZ=ON -DSCRIVO_BUILD_TESTS=OFF -DSCRIVO_BUILD_BENCH=OFF
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target codec_fuzz profile_fuzz
 	mkdir -p $(FUZZ_DIR)/corpus/codec $(FUZZ_DIR)/corpus/profile
