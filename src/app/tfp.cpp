@@ -33,6 +33,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScopeGuard>
+#include <QShortcut>
 #include <QSplitter>
 #include <QToolBar>
 #include <QToolButton>
@@ -346,6 +347,14 @@ void TFp::buildStatusBar()
 
 void TFp::connectHandlers()
 {
+    // F10 opens the menu bar from the keyboard, as on other Linux desktops;
+    // the arrow keys then move through the menus.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        menuBar()->setFocus(Qt::MenuBarFocusReason);
+        menuBar()->setActiveAction(mnuFile->menuAction());
+    });
+
     const auto on = [this](QAction* action, void (TFp::*handler)()) {
         connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));
     };
@@ -410,6 +419,13 @@ void TFp::translateCaptions()
     btSave->setToolTip(LoadStr(65180));
     btSaveAll->setToolTip(LoadStr(65181));
     btOpen->setToolTip(LoadStr(65182));
+
+    // Screen readers name the toolbar buttons by their hint and the
+    // explorer's views by their page.
+    for (QToolButton* button : {btNew, btClose, btSave, btSaveAll, btOpen})
+        button->setAccessibleName(button->toolTip());
+    extpageExplorateur->setAccessibleName(LoadStr(65230));
+    treeviewFp->setAccessibleName(LoadStr(65186));
 }
 
 const QStringList& TFp::storedProps()

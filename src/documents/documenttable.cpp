@@ -75,6 +75,7 @@ int DocumentTable::New()
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet%1").arg(index));
     TREdit* editor = createEditor(page);
+    editor->setAccessibleName(m_newPageCaption); // named after its tab
     {
         const QScopedValueRollback guard(m_programActivation, true);
         const int tab = m_pageEdition->addTab(page, m_newPageCaption);

@@ -93,6 +93,7 @@ void FileCommands::SetDocumentFileName(int slotIndex, const QString& fileName)
     if (s.TabSheet) {
         QTabWidget* pages = m_table.pageEdition();
         pages->setTabText(pages->indexOf(s.TabSheet), s.Name);
+        s.Editor->setAccessibleName(s.Name);
     }
 }
 

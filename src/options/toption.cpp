@@ -8,6 +8,7 @@
 #include "platform/loadstr.h"
 #include "platform/tfont.h"
 #include "settings/formstorage.h"
+#include "widgets/accessiblename.h"
 #include "widgets/checkbox.h"
 #include "widgets/clicklabel.h"
 #include "widgets/pagecontrol.h"
@@ -238,6 +239,21 @@ void TOption::translateCaptions()
     rdgroupOptionTabPosition->setItemText(1, LoadStr(65215));
     rdgroupOptionTabPosition->setItemText(2, LoadStr(65214));
     rdgroupOptionTabPosition->setItemText(3, LoadStr(65213));
+
+    // The two columns share their label texts; the column tells them apart.
+    const QString explorer = lbOptionExplorer->text();
+    const QString editor = lbOption2TitleEditor->text();
+    nameAfterLabel(comboOptionColorExplorer, lbOptionColorExplorer, explorer);
+    nameAfterLabel(comboOptionColorFontExplorer, lbOptionColorFontExplorer, explorer);
+    nameAfterLabel(comboOptionFontExplorer, lbOptionFontExplorer, explorer);
+    nameAfterLabel(comboOptionColorEditeur, lbOptionColorEditeur, editor);
+    nameAfterLabel(comboOptionColorFontEditeur, lbOptionColorFontEditeur, editor);
+    nameAfterLabel(comboOptionFontEditeur, lbOptionFontEditeur, editor);
+    // A check box whose caption runs on in a label is named with both lines.
+    chkboxOptionAllFileSaved->setAccessibleName(
+        (chkboxOptionAllFileSaved->text() + chkboxOptionAllFileSaved2->text()).simplified());
+    chkboxOptionSeveralTimes->setAccessibleName(
+        (chkboxOptionSeveralTimes->text() + u' ' + chkboxOptionSeveralTimes2->text()).simplified());
 }
 
 void TOption::fitCaptions()

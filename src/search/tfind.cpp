@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/loadstr.h"
 #include "search/dialogparts.h"
+#include "widgets/accessiblename.h"
 #include "widgets/checkbox.h"
 #include "widgets/flatbutton.h"
 #include "widgets/label3d.h"
@@ -49,6 +50,7 @@ void TFind::FormCreate()
     chkboxFindCase->setText(LoadStr(65218));
     btFindStart->setText(LoadStr(65219));
     btFindCancel->setText(LoadStr(65220));
+    nameAfterLabel(zeFindMot, lbFindWord);
 }
 
 void TFind::setVisible(bool visible)

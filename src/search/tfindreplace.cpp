@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/loadstr.h"
 #include "search/dialogparts.h"
+#include "widgets/accessiblename.h"
 #include "widgets/checkbox.h"
 #include "widgets/flatbutton.h"
 #include "widgets/label3d.h"
@@ -60,6 +61,8 @@ void TFindReplace::FormCreate()
     chkboxFindReplaceCase->setText(LoadStr(65225));
     btFindReplaceStart->setText(LoadStr(65226));
     btFindReplaceCancel->setText(LoadStr(65227));
+    nameAfterLabel(zeFindReplaceMot, lbFindReplaceMot);
+    nameAfterLabel(zeFindReplaceBy, lbFindReplaceBy);
 }
 
 void TFindReplace::setVisible(bool visible)
