@@ -6,6 +6,7 @@
 #include "documents/filecommands.h"
 #include "documents/filedialogs.h"
 #include "editor/tredit.h"
+#include "explorer/listview.h"
 #include "options/colorcombobox.h"
 #include "options/fontcombobox.h"
 #include "options/toption.h"
@@ -219,6 +220,10 @@ void TFp::buildExplorerPane()
     tabsheetFpExplorateurFiles->setObjectName(QStringLiteral("tabsheetFpExplorateurFiles"));
     extpageExplorateur->addTab(tabsheetFpExplorateurFiles, QStringLiteral("Files"));
     extpageExplorateur->Loaded();
+
+    listviewFp = new TSxExplorerListView(tabsheetFpExplorateurFiles);
+    tightLayout<QVBoxLayout>(tabsheetFpExplorateurFiles)->addWidget(listviewFp);
+    listviewFp->setDirectory(QStringLiteral("/"));
 }
 
 void TFp::buildButtonPanel()
@@ -365,6 +370,7 @@ void TFp::connectHandlers()
     on(mnuFind, &TFp::mnuFindClick);
     on(mnuFindReplace, &TFp::mnuFindReplaceClick);
     on(mnuNext, &TFp::mnuNextClick);
+    connect(listviewFp, &TSxExplorerListView::DblClick, this, guarded([this] { listviewFpDblClick(); }));
 }
 
 void TFp::translateCaptions()
@@ -526,6 +532,33 @@ void TFp::mnuFindClick() { m_search->mnuFindClick(); }
 void TFp::mnuFindReplaceClick() { m_search->mnuFindReplaceClick(); }
 
 void TFp::mnuNextClick() { m_search->mnuNextClick(); }
+
+void TFp::listviewFpDblClick()
+{
+    const int row = listviewFp->selectedIndex();
+    if (row < 0)
+        return;
+    const QString path = listviewFp->ItemDataList()[row].FullPath();
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot);
+    if (m_files->FindOpenDocument(path) && !Option->chkboxOptionSeveralTimes->isChecked())
+        return;
+    if (extension.isEmpty())
+        return; // folders and files without an extension are not opened
+    m_documents->LoadingDocument = true;
+    const auto loaded = qScopeGuard([this] { m_documents->LoadingDocument = false; });
+    const int slot = m_documents->New();
+    if (slot < 0)
+        return; // every slot in use
+    setDialogFileName(openDialogFp, path);
+    // The row's own path is read (the dialog would split a name holding a
+    // quote), and the document is named only once its text is in: after a
+    // failed read the tab stays untitled, so no Save can write the empty
+    // text over the file.
+    m_files->readFileIntoDocument(slot, path);
+    m_files->SetDocumentFileName(slot, path);
+}
 
 void TFp::terminateApplication()
 {

@@ -26,6 +26,7 @@ class TPageControl;
 class TPanel;
 class TRotateLabel;
 class TStatusBar;
+class TSxExplorerListView;
 
 // The main window: builds the layout, translates its captions, connects each
 // control's event to its handler, and switches the document commands. The
@@ -41,6 +42,7 @@ public:
     TExtPageControlTag* extpageExplorateur = nullptr;
     QWidget* tabsheetFpExplorateurDirectory = nullptr;
     QWidget* tabsheetFpExplorateurFiles = nullptr;
+    TSxExplorerListView* listviewFp = nullptr;
     QSplitter* splitterFp = nullptr;
     TPanel* panelFpBouton = nullptr;
     QWidget* dockFp = nullptr;
@@ -138,6 +140,7 @@ public:
     void mnuFindClick();
     void mnuFindReplaceClick();
     void mnuNextClick();
+    void listviewFpDblClick();
 
     // Find, Find / Replace and Next, with the search state.
     SearchCommands& search() { return *m_search; }
