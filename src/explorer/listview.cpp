@@ -134,7 +134,8 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent)
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
     setAcceptDrops(false);
-    setSortingEnabled(false);
+    setSortingEnabled(false); // the list sorts its records itself
+    header()->setSectionsClickable(true); // which the line above turned off
     setIconSize(QSize(16, 16));
     setTextElideMode(Qt::ElideRight);
     setToolTip(QStringLiteral("Double click on the file to open it..."));
