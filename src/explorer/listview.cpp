@@ -358,10 +358,20 @@ void TSxExplorerListView::RefreshView()
         return;
     if (removed) {
         m_hotRow = -1; // rows move up: the pointer's row is found again when it moves
+        unselectGoneRows(gone);
         m_model->removeFlaggedRows(gone);
     }
     m_model->appendRecords(std::move(added));
     Q_EMIT OnTotalSizeChange();
+}
+
+void TSxExplorerListView::unselectGoneRows(const std::vector<bool>& gone)
+{
+    // The view would hand the selection on to a neighbour; a row that goes
+    // takes its selection with it.
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && gone[std::size_t(current.row())])
+        selectionModel()->clear();
 }
 
 void TSxExplorerListView::RefreshDetails()
@@ -846,6 +856,7 @@ void TSxExplorerListView::removeVanishedSelectedRows()
     if (!any)
         return;
     m_hotRow = -1;
+    unselectGoneRows(gone);
     m_model->removeFlaggedRows(gone);
     Q_EMIT OnTotalSizeChange();
 }

@@ -163,6 +163,7 @@ private:
     void shellChanged(const TSxShellChangeEvents& events, PidlView first, PidlView second);
     quint32 enumerationFlags() const;
     bool keepsItem(PidlView relativeId, bool filtering) const;
+    void unselectGoneRows(const std::vector<bool>& gone);
     void setHotRow(int row);
     void hoverSelect();
     void scrollBoxReleased();
