@@ -714,6 +714,8 @@ void TSxExplorerListView::mousePressEvent(QMouseEvent* event)
 
 void TSxExplorerListView::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (!indexAt(event->position().toPoint()).isValid())
+        selectionModel()->clearSelection();
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() == Qt::LeftButton)
         raiseDoubleClick();
@@ -724,6 +726,9 @@ void TSxExplorerListView::mouseMoveEvent(QMouseEvent* event)
     if (m_hotTrack) {
         const QModelIndex index = indexAt(event->position().toPoint());
         setHotRow(index.isValid() ? index.row() : -1);
+        // No selection by resting while a button is held (a drag, say).
+        if (event->buttons() != Qt::NoButton)
+            m_hoverTimer.stop();
     }
     QTreeView::mouseMoveEvent(event);
 }
@@ -754,7 +759,7 @@ void TSxExplorerListView::setHotRow(int row)
 
 void TSxExplorerListView::hoverSelect()
 {
-    if (m_hotRow < 0 || m_hotRow >= m_items.count() || QApplication::mouseButtons() != Qt::NoButton)
+    if (m_hotRow < 0 || m_hotRow >= m_items.count())
         return;
     if (selectedIndex() != m_hotRow)
         selectRow(m_hotRow);
