@@ -5,9 +5,12 @@
 #include "explorer/listviewmodel.h"
 #include "explorer/shellqueries.h"
 #include "explorer/threadfilenotifier.h"
+#include "support/testenv.h"
 
 #include <QLocale>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -27,6 +30,28 @@ public:
 
 private:
     QLocale m_saved;
+};
+
+// The lists' column widths go to a settings folder of the test's own
+// while it lives (they are written whenever a list goes).
+class SettingsFolder {
+public:
+    SettingsFolder() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path()); }
+    ~SettingsFolder()
+    {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, TestEnvironment::configHome());
+    }
+    QByteArray stored() const
+    {
+        return QSettings(QSettings::UserScope, QStringLiteral("SxExplorer")).value("DirectoryCols").toByteArray();
+    }
+    void store(const QByteArray& value) const
+    {
+        QSettings(QSettings::UserScope, QStringLiteral("SxExplorer")).setValue("DirectoryCols", value);
+    }
+
+private:
+    QTemporaryDir m_dir;
 };
 
 // Stands in for the folder tree: records the folders it is asked for and,
@@ -104,6 +129,7 @@ protected:
     bool waitForRefresh(QSignalSpy& spy) const { return spy.wait(ListTesting::ArrivalTimeoutMs); }
 
     RegistryBalance balance; // first in, last out: outlives the list
+    SettingsFolder settings;
     TempTree tree;
     std::unique_ptr<TSxExplorerListView> list;
 };

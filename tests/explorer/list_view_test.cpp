@@ -33,26 +33,6 @@ void moveMouse(TSxExplorerListView& list, QPoint at)
     QApplication::sendEvent(list.viewport(), &move);
 }
 
-// Column widths kept in a settings folder of the test's own.
-class SettingsFolder {
-public:
-    SettingsFolder() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path()); }
-    ~SettingsFolder()
-    {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, TestEnvironment::configHome());
-    }
-    QByteArray stored() const
-    {
-        return QSettings(QSettings::UserScope, QStringLiteral("SxExplorer")).value("DirectoryCols").toByteArray();
-    }
-    void store(const QByteArray& value) const
-    {
-        QSettings(QSettings::UserScope, QStringLiteral("SxExplorer")).setValue("DirectoryCols", value);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 }
 
@@ -245,8 +225,7 @@ TEST_F(ListTest, ColourAndFontAreProperties)
 
 TEST_F(ListTest, ColumnWidthsAreKeptBetweenLists)
 {
-    const SettingsFolder settings;
-    list.reset(); // made before the settings folder
+    list.reset();
     tree.write("a.txt");
     list = std::make_unique<TSxExplorerListView>();
     for (int c = 0; c < TSxListColumn::Count; ++c)
