@@ -156,6 +156,9 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent)
                 Q_EMIT ColumnClick(column);
                 setSortColumn(column);
             }));
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(0);
+    connect(&m_refreshTimer, &QTimer::timeout, this, guarded([this] { continueRefresh(); }));
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(HoverSelectMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, guarded([this] { hoverSelect(); }));
@@ -254,6 +257,7 @@ void TSxExplorerListView::SetFolderandPIDL(TSxShellFolder::Ptr folder, PidlView 
 
 void TSxExplorerListView::ClearView(bool clearRows)
 {
+    cancelRefresh();
     if (clearRows) {
         m_model->beginBatch();
         m_items.clear();
@@ -300,6 +304,7 @@ bool TSxExplorerListView::keepsItem(PidlView relativeId, bool filtering) const
 void TSxExplorerListView::FillView()
 {
     const WaitCursor wait;
+    cancelRefresh();
     m_model->beginBatch();
     auto batchDone = qScopeGuard([this] { m_model->endBatch(); });
     m_items.clear();
@@ -320,48 +325,124 @@ void TSxExplorerListView::FillView()
     Q_EMIT OnTotalSizeChange();
 }
 
+// A merge with the folder as it is now, which may run over several turns of
+// the event loop.
+struct TSxExplorerListView::RefreshRun {
+    std::optional<TSxEnumIdList> list;
+    std::unordered_map<std::string_view, TSxItemData*> byKey;
+    std::vector<std::unique_ptr<TSxItemData>> added;
+    bool filtering = false;
+};
+
 void TSxExplorerListView::RefreshView()
 {
-    if (!m_folder)
+    cancelRefresh();
+    if (!beginRefresh())
         return;
     const WaitCursor wait;
-    std::optional<TSxEnumIdList> list = m_folder->enumObjects(enumerationFlags());
-    if (!list) {
+    stepRefresh(nullptr);
+    finishRefresh();
+}
+
+void TSxExplorerListView::refreshSoon()
+{
+    if (m_refresh) {
+        m_refreshAgain = true; // the run under way may have read past the change
+        return;
+    }
+    if (beginRefresh())
+        continueRefresh();
+}
+
+void TSxExplorerListView::continueRefresh()
+{
+    if (!m_refresh)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    if (!stepRefresh(&slice)) {
+        m_refreshTimer.start();
+        return;
+    }
+    finishRefresh();
+    if (std::exchange(m_refreshAgain, false))
+        refreshSoon();
+}
+
+void TSxExplorerListView::cancelRefresh()
+{
+    m_refresh.reset();
+    m_refreshTimer.stop();
+    m_refreshAgain = false;
+}
+
+bool TSxExplorerListView::beginRefresh()
+{
+    if (!m_folder)
+        return false;
+    auto run = std::make_unique<RefreshRun>();
+    run->list = m_folder->enumObjects(enumerationFlags());
+    if (!run->list) {
         // The folder itself is gone: nothing of it is left to show.
         if (m_folder->isFileSystem() && !IsDirectory(m_folder->path())) {
             ClearView(true);
             Q_EMIT OnTotalSizeChange();
         }
-        return;
+        return false;
     }
-    auto& records = m_items.records();
-    std::unordered_map<std::string_view, int> rowOf;
-    rowOf.reserve(records.size());
-    for (int row = 0; row < int(records.size()); ++row)
-        rowOf.emplace(keyOf(records[std::size_t(row)]->RelativeID), row);
-    std::vector<bool> gone(records.size(), true);
-    std::vector<std::unique_ptr<TSxItemData>> added;
-    const bool filtering = m_folder->isFileSystem() && !m_filters.isEmpty();
-    while (PIDL raw = list->nextRaw()) {
-        const auto found = rowOf.find(keyOf(PidlView(raw)));
-        if (found != rowOf.end()) {
-            gone[std::size_t(found->second)] = false;
+    run->filtering = m_folder->isFileSystem() && !m_filters.isEmpty();
+    run->byKey.reserve(m_items.records().size());
+    for (auto& record : m_items.records()) {
+        record->Visited = false;
+        run->byKey.emplace(keyOf(record->RelativeID), record.get());
+    }
+    m_refresh = std::move(run);
+    return true;
+}
+
+bool TSxExplorerListView::stepRefresh(const QElapsedTimer* slice)
+{
+    RefreshRun& run = *m_refresh;
+    int sinceCheck = 0;
+    while (PIDL raw = run.list->nextRaw()) {
+        const auto found = run.byKey.find(keyOf(PidlView(raw)));
+        if (found != run.byKey.end()) {
+            found->second->Visited = true;
             ItemIdAllocator::free(raw);
-            continue;
+        } else {
+            TSxPidl item = TSxPidl::adopt(raw, "TSxExplorerListView: RefreshView");
+            if (keepsItem(item, run.filtering))
+                run.added.push_back(m_items.GetItemData(std::move(item)));
         }
-        TSxPidl item = TSxPidl::adopt(raw, "TSxExplorerListView: RefreshView");
-        if (keepsItem(item, filtering))
-            added.push_back(m_items.GetItemData(std::move(item)));
+        if (slice && ++sinceCheck == 256) {
+            sinceCheck = 0;
+            if (slice->elapsed() >= RefreshSliceMs)
+                return false;
+        }
     }
-    const bool removed = std::find(gone.begin(), gone.end(), true) != gone.end();
-    if (!removed && added.empty())
+    return true;
+}
+
+void TSxExplorerListView::finishRefresh()
+{
+    const std::unique_ptr<RefreshRun> run = std::move(m_refresh);
+    auto& records = m_items.records();
+    std::vector<bool> gone(records.size(), false);
+    bool removed = false;
+    for (std::size_t row = 0; row < records.size(); ++row) {
+        if (!records[row]->Visited) {
+            gone[row] = true;
+            removed = true;
+        }
+    }
+    if (!removed && run->added.empty())
         return;
     if (removed) {
         m_hotRow = -1; // rows move up: the pointer's row is found again when it moves
         unselectGoneRows(gone);
         m_model->removeFlaggedRows(gone);
     }
-    m_model->appendRecords(std::move(added));
+    m_model->appendRecords(std::move(run->added));
     Q_EMIT OnTotalSizeChange();
 }
 
@@ -376,8 +457,9 @@ void TSxExplorerListView::unselectGoneRows(const std::vector<bool>& gone)
 
 void TSxExplorerListView::RefreshDetails()
 {
+    // Attributes may change the type too (a file made executable).
     for (auto& record : m_items.records())
-        record->Pending |= TSxPending::Details;
+        record->Pending |= TSxPending::Details | TSxPending::Type | TSxPending::Keys;
     const auto [first, last] = visibleRows();
     for (int row = first; row <= last; ++row) {
         if (m_items.resolveDetails(m_items[row]))
@@ -390,7 +472,7 @@ void TSxExplorerListView::fileChanged(const QString& path, TSxNotifyFilters filt
     if (!m_folder || path != m_watchedPath)
         return;
     if (filters & (TSxNotifyFilter::FileName | TSxNotifyFilter::DirName))
-        RefreshView();
+        refreshSoon();
     else
         RefreshDetails();
 }
@@ -860,6 +942,7 @@ void TSxExplorerListView::removeVanishedSelectedRows()
     }
     if (!any)
         return;
+    cancelRefresh(); // it holds the records
     m_hotRow = -1;
     unselectGoneRows(gone);
     m_model->removeFlaggedRows(gone);

@@ -12,6 +12,7 @@
 #include <QTreeView>
 
 #include <array>
+#include <memory>
 #include <optional>
 
 class QMimeData;
@@ -51,6 +52,9 @@ public:
 
     // Pause before the row under a resting pointer is selected.
     static constexpr int HoverSelectMs = 400;
+    // A refresh after a change reads the folder in turns of the event loop
+    // this long at most.
+    static constexpr int RefreshSliceMs = 20;
 
     explicit TSxExplorerListView(QWidget* parent = nullptr);
     ~TSxExplorerListView() override;
@@ -71,8 +75,11 @@ public:
     // Reads the shown folder's items again from scratch.
     void FillView();
     // Merges the folder's items as they are now: rows of vanished items go,
-    // new items are appended at the end.
+    // new items are appended at the end. (A change reported by the watcher
+    // does the same in slices, so that a huge folder does not hold the
+    // user-interface thread.)
     void RefreshView();
+    bool isRefreshing() const { return m_refresh != nullptr; }
     // Column texts are read again; shown rows at once.
     void RefreshDetails();
 
@@ -159,6 +166,14 @@ private:
     void raiseDoubleClick();
     void doubleClickWork();
     void showFolder(const TSxShellFolder::Ptr& folder, PidlView absoluteId);
+    struct RefreshRun;
+    void refreshSoon();
+    void continueRefresh();
+    void cancelRefresh();
+    bool beginRefresh();
+    // Reads on until the folder is read (true) or the slice is used up.
+    bool stepRefresh(const QElapsedTimer* slice);
+    void finishRefresh();
     void fileChanged(const QString& path, TSxNotifyFilters filters);
     void shellChanged(const TSxShellChangeEvents& events, PidlView first, PidlView second);
     quint32 enumerationFlags() const;
@@ -191,6 +206,9 @@ private:
     bool m_hotTrack = true;
     int m_hotRow = -1;
     QTimer m_hoverTimer;
+    std::unique_ptr<RefreshRun> m_refresh;
+    bool m_refreshAgain = false;
+    QTimer m_refreshTimer;
     TColor m_compressedColor;
     TColor m_color;
     TFont* m_font = nullptr;

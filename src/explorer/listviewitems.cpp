@@ -4,6 +4,11 @@
 #include "explorer/shellqueries.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,31 +45,39 @@ void TSxItemDataList::resolveName(TSxItemData& record) const
     record.Pending &= ~TSxPending::Name;
 }
 
-bool TSxItemDataList::resolveDetails(TSxItemData& record) const
+bool TSxItemDataList::resolveDetails(TSxItemData& record, quint8 parts) const
 {
-    if (!(record.Pending & TSxPending::Details) || !m_folder)
+    parts &= record.Pending & (TSxPending::Details | TSxPending::Type);
+    if (!parts || !m_folder)
         return false;
-    record.Pending &= ~TSxPending::Details;
-    QStringList texts(TSxListColumn::Count - 1);
-    qint64 size = 0;
-    qint64 modified = 0;
-    if (const std::optional<TSxFindData> data = m_folder->findData(record.RelativeID)) {
-        if (data->isRegularFile && record.IsFile) {
-            size = sizeValue(data->size, m_sizeStyle);
-            texts[TSxListColumn::Size - 1] = sizeText(data->size, m_sizeStyle);
+    record.Pending &= ~parts;
+    QStringList texts = record.SubItems;
+    texts.resize(TSxListColumn::Count - 1);
+    if (parts & TSxPending::Details) {
+        qint64 size = 0;
+        qint64 modified = 0;
+        texts[TSxListColumn::Size - 1].clear();
+        texts[TSxListColumn::Modified - 1].clear();
+        texts[TSxListColumn::Attributes - 1].clear();
+        // An item gone from the disk keeps empty texts until the refresh
+        // that removes its row.
+        if (const std::optional<TSxFindData> data = m_folder->findData(record.RelativeID)) {
+            if (data->isRegularFile && record.IsFile) {
+                size = sizeValue(data->size, m_sizeStyle);
+                texts[TSxListColumn::Size - 1] = sizeText(data->size, m_sizeStyle);
+            }
+            texts[TSxListColumn::Modified - 1] = modifiedText(data->lastWriteMSecs);
+            if (!texts[TSxListColumn::Modified - 1].isEmpty())
+                modified = data->lastWriteMSecs;
+            texts[TSxListColumn::Attributes - 1] = attributeText(*data);
+            record.Hidden = record.Hidden || data->hidden;
         }
-        texts[TSxListColumn::Type - 1] = TypeName(record.AbsoluteID);
-        modified = data->lastWriteMSecs;
-        texts[TSxListColumn::Modified - 1] = modifiedText(modified);
-        if (texts[TSxListColumn::Modified - 1].isEmpty())
-            modified = 0;
-        texts[TSxListColumn::Attributes - 1] = attributeText(*data);
-        record.Hidden = record.Hidden || data->hidden;
+        record.Size = size;
+        record.ModifiedDate = modified;
+        record.Pending &= ~TSxPending::Keys;
     }
-    // An item gone from the disk keeps empty texts until the refresh that
-    // removes its row.
-    record.Size = size;
-    record.ModifiedDate = modified;
+    if (parts & TSxPending::Type)
+        texts[TSxListColumn::Type - 1] = TypeName(record.AbsoluteID);
     if (texts == record.SubItems)
         return false;
     record.SubItems = std::move(texts);
@@ -103,10 +116,42 @@ void TSxItemDataList::resolveAllNames()
         resolveName(*record);
 }
 
-void TSxItemDataList::resolveAllDetails()
+void TSxItemDataList::resolveAllKeys()
+{
+    if (!m_folder)
+        return;
+    // Relative to the open folder: no path to build per item.
+    const int dir = m_folder->isFileSystem()
+                        ? ::open(m_folder->nativePath().constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                        : -1;
+    char name[NAME_MAX + 1];
+    for (auto& record : m_records) {
+        if (!(record->Pending & TSxPending::Keys))
+            continue;
+        const PidlView id = record->RelativeID;
+        const QByteArrayView element = id.lastName();
+        if (dir < 0 || id.count() != 1 || element.size() > NAME_MAX) {
+            resolveDetails(*record, TSxPending::Details);
+            continue;
+        }
+        std::memcpy(name, element.data(), std::size_t(element.size()));
+        name[element.size()] = '\0';
+        // As the details see it: a link by what it leads to, a link to
+        // nothing by itself.
+        struct stat st {};
+        const bool found = ::fstatat(dir, name, &st, 0) == 0 || ::fstatat(dir, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+        record->Size = found && S_ISREG(st.st_mode) && record->IsFile ? sizeValue(st.st_size, m_sizeStyle) : 0;
+        record->ModifiedDate = found ? qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000 : 0;
+        record->Pending &= ~TSxPending::Keys;
+    }
+    if (dir >= 0)
+        ::close(dir);
+}
+
+void TSxItemDataList::resolveAllDetails(quint8 parts)
 {
     for (auto& record : m_records)
-        resolveDetails(*record);
+        resolveDetails(*record, parts);
 }
 
 int TSxItemDataList::compareNames(TSxItemData& a, TSxItemData& b) const
@@ -158,8 +203,13 @@ int TSxItemDataList::compare(TSxItemData& a, TSxItemData& b) const
 
 void TSxItemDataList::sort()
 {
-    if (SortColumn != TSxListColumn::Name)
-        resolveAllDetails();
+    switch (SortColumn) {
+    case TSxListColumn::Name: break;
+    case TSxListColumn::Size:
+    case TSxListColumn::Modified: resolveAllKeys(); break;
+    case TSxListColumn::Type: resolveAllDetails(TSxPending::Type); break;
+    default: resolveAllDetails(TSxPending::Details); break;
+    }
     std::sort(m_records.begin(), m_records.end(),
               [this](const std::unique_ptr<TSxItemData>& a, const std::unique_ptr<TSxItemData>& b) {
                   return compare(*a, *b) < 0;
@@ -169,8 +219,8 @@ void TSxItemDataList::sort()
 qint64 TSxItemDataList::totalSize()
 {
     qint64 total = 0;
+    resolveAllKeys();
     for (auto& record : m_records) {
-        resolveDetails(*record);
         total += record->Size;
     }
     return total;

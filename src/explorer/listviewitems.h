@@ -15,8 +15,10 @@ namespace TSxPending {
 enum : quint8 {
     Name = 1,
     Icon = 2,
-    Details = 4,
-    All = Name | Icon | Details,
+    Details = 4, // size, modification time, attributes
+    Type = 8,    // the type name, read apart: sorting by size or time needs none
+    Keys = 16,   // the size and time values alone, what sorting needs
+    All = Name | Icon | Details | Type | Keys,
 };
 }
 
@@ -38,6 +40,7 @@ struct TSxItemData {
     quint8 Pending = TSxPending::All;
     bool Compressed = false;  // stored compressed by the file system
     bool Hidden = false;      // drawn dimmed
+    bool Visited = false;     // found again by the refresh under way
     QStringList SubItems;     // the texts of columns 1 and up
     qint64 Size = 0;          // kilobytes or bytes (size style); 0 for folders
     qint64 ModifiedDate = 0;  // ms since the epoch; 0 unknown
@@ -72,13 +75,17 @@ public:
     bool showImages() const { return m_showImages; }
     void setShowImages(bool show) { m_showImages = show; }
 
-    // Fills what a record lacks. resolveDetails answers whether a column
-    // text changed.
+    // Fills what a record lacks. resolveDetails reads the parts asked for
+    // (Details, Type) that are pending and answers whether a column text
+    // changed.
     void resolveName(TSxItemData& record) const;
-    bool resolveDetails(TSxItemData& record) const;
+    bool resolveDetails(TSxItemData& record, quint8 parts = TSxPending::Details | TSxPending::Type) const;
     void resolveIcon(TSxItemData& record) const;
     void resolveAllNames();
-    void resolveAllDetails();
+    void resolveAllDetails(quint8 parts = TSxPending::Details | TSxPending::Type);
+    // The Size and ModifiedDate values of every record that lacks them,
+    // one status query each.
+    void resolveAllKeys();
 
     int SortColumn = TSxListColumn::Name;
     TSxSortDirection SortDirection = TSxSortDirection::sdAsc;
@@ -87,7 +94,7 @@ public:
     // Reads their names when the name column cannot tell them apart.
     int compare(TSxItemData& a, TSxItemData& b) const;
     // Sorts the records; before a sort on another column than the name,
-    // reads every record's details.
+    // reads what that column shows of every record.
     void sort();
 
     // Sum of the Size fields (reads the sizes still unknown).

@@ -48,7 +48,7 @@ QVariant TSxListModel::data(const QModelIndex& index, int role) const
             m_items.resolveName(record);
             return record.DisplayName;
         }
-        m_items.resolveDetails(record);
+        m_items.resolveDetails(record, column == TSxListColumn::Type ? TSxPending::Type : TSxPending::Details);
         return record.SubItems.value(column - 1);
     case Qt::DecorationRole:
         if (column != TSxListColumn::Name || !m_items.showImages())

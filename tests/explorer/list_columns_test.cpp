@@ -246,3 +246,37 @@ TEST_F(ListTest, FiltersKeepMatchingNamesAndFoldersUnlessAskedOtherwise)
     ASSERT_TRUE(waitForRefresh(refreshed));
     EXPECT_EQ(names(), (QStringList{"dir", "new.md"}));
 }
+
+TEST_F(ListTest, SortKeysReadAloneAgreeWithTheDetails)
+{
+    tree.write("file", QByteArray(5000, 'x'));
+    tree.mkdir("folder");
+    tree.symlink(tree.path("file"), "link");
+    tree.symlink(tree.path("nowhere"), "dangling");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(tree.path("pipe")).constData(), 0644), 0);
+    writeSized(tree, "huge", qint64(3) << 30);
+    list->hide(); // nothing read for drawing
+    show();
+    TSxItemDataList& items = list->ItemDataList();
+    items.resolveAllKeys();
+    for (TSxSizeStyle style : {TSxSizeStyle::ssAbbreviated, TSxSizeStyle::ssFull}) {
+        items.setSizeStyle(style);
+        for (int row = 0; row < items.count(); ++row)
+            items[row].Pending |= TSxPending::Keys | TSxPending::Details;
+        items.resolveAllKeys();
+        std::vector<std::pair<qint64, qint64>> keys;
+        for (int row = 0; row < items.count(); ++row) {
+            EXPECT_FALSE(items[row].Pending & TSxPending::Keys);
+            EXPECT_TRUE(items[row].Pending & TSxPending::Details);
+            keys.emplace_back(items[row].Size, items[row].ModifiedDate);
+        }
+        for (int row = 0; row < items.count(); ++row) {
+            items.resolveDetails(items[row], TSxPending::Details);
+            EXPECT_EQ(keys[std::size_t(row)], std::make_pair(items[row].Size, items[row].ModifiedDate))
+                << items[row].FullPath().toStdString();
+        }
+    }
+    EXPECT_EQ(items[rowOf("huge")].Size, qint64(3) << 30);
+    EXPECT_EQ(items[rowOf("link")].Size, 5000);
+    EXPECT_EQ(items[rowOf("folder")].Size, 0);
+}
