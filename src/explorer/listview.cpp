@@ -416,7 +416,7 @@ bool TSxExplorerListView::stepRefresh(const QElapsedTimer* slice)
         }
         if (slice && ++sinceCheck == 256) {
             sinceCheck = 0;
-            if (slice->elapsed() >= RefreshSliceMs)
+            if (slice->elapsed() >= m_refreshSliceMs)
                 return false;
         }
     }

@@ -80,6 +80,8 @@ public:
     // user-interface thread.)
     void RefreshView();
     bool isRefreshing() const { return m_refresh != nullptr; }
+    // How long one slice of such a refresh may read (at least 256 items).
+    void setRefreshSliceMs(int ms) { m_refreshSliceMs = ms; }
     // Column texts are read again; shown rows at once.
     void RefreshDetails();
 
@@ -208,6 +210,7 @@ private:
     QTimer m_hoverTimer;
     std::unique_ptr<RefreshRun> m_refresh;
     bool m_refreshAgain = false;
+    int m_refreshSliceMs = RefreshSliceMs;
     QTimer m_refreshTimer;
     TColor m_compressedColor;
     TColor m_color;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <sys/time.h>
@@ -177,4 +178,34 @@ TEST_F(ListTest, DoubleClickingAFolderThatVanishedDropsItsRow)
     ASSERT_TRUE(waitForRefresh(refreshed));
     EXPECT_EQ(list->Directory(), tree.root());
     EXPECT_EQ(names(), QStringList{"stays.txt"});
+}
+
+TEST_F(ListTest, ARefreshInSlicesEndsAsOneAndGivesWayToAnotherFolder)
+{
+    for (int i = 0; i < 2000; ++i)
+        touch(tree.path(QStringLiteral("f%1").arg(i)));
+    tree.mkdir("other");
+    tree.write("other/o.txt");
+    show();
+    list->setRefreshSliceMs(0); // 256 items a turn
+    QSignalSpy refreshed(list.get(), &TSxExplorerListView::OnTotalSizeChange);
+    int turnsSeenRefreshing = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] { turnsSeenRefreshing += list->isRefreshing(); });
+    watch.start(0);
+    tree.write("late.txt");
+    ASSERT_TRUE(waitForRefresh(refreshed));
+    EXPECT_GT(turnsSeenRefreshing, 1);
+    EXPECT_EQ(rows(), 2002);
+    EXPECT_EQ(cell(2001, 0), QStringLiteral("late.txt"));
+    EXPECT_FALSE(list->isRefreshing());
+
+    // Another folder while a refresh is under way: nothing of the old one
+    // arrives afterwards.
+    tree.write("later.txt");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->isRefreshing(); }, ListTesting::ArrivalTimeoutMs));
+    show(tree.path("other"));
+    EXPECT_FALSE(list->isRefreshing());
+    QTest::qWait(ListTesting::SilenceMs);
+    EXPECT_EQ(names(), QStringList{"o.txt"});
 }
