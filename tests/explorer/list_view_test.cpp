@@ -1,12 +1,17 @@
 #include "explorer/list_fixture.h"
 
+#include "explorer/cdromlabel.h"
 #include "explorer/dropdata.h"
+#include "explorer/filenotifier.h"
+#include "explorer/shellicons.h"
+#include "explorer/volumes.h"
 #include "platform/tfont.h"
 #include "support/testenv.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QMimeData>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -288,4 +293,61 @@ TEST_F(ListTest, TotalSizeSumsTheRows)
     EXPECT_EQ(list->TotalSize(), 4);
     list->setSizeStyle(TSxSizeStyle::ssFull);
     EXPECT_EQ(list->TotalSize(), 3010);
+}
+
+TEST_F(ListTest, TheDrivesFolderFollowsDiscsAndVolumes)
+{
+    tree.mkdir("cd");
+    tree.mkdir("usb");
+    tree.mkdir("by-label");
+    tree.write("disc.img", QByteArray(4096, '\0'));
+    tree.symlink(tree.path("disc.img"), "by-label/WORK\\x20DISC");
+    const TSxVolumeSources saved = volumeSources();
+    TSxVolumeSources sources;
+    sources.mountsFile = tree.path("mounts");
+    sources.byLabelDir = tree.path("by-label");
+    setVolumeSources(sources);
+    const auto restore = qScopeGuard([&] { setVolumeSources(saved); });
+    const QByteArray root = "/dev/vda / ext4 rw 0 0\n";
+    const QByteArray disc = QFile::encodeName(tree.path("disc.img")) + " " + QFile::encodeName(tree.path("cd"))
+                            + " iso9660 ro 0 0\n";
+    const QByteArray stick = "/dev/sdb1 " + QFile::encodeName(tree.path("usb")) + " vfat rw 0 0\n";
+    tree.write("mounts", root + disc);
+
+    const TSxPidl drives = SpecialFolderLocation(17, "test");
+    list->SetFolderandPIDL(TSxShellFolder::bind(drives), drives);
+    ASSERT_NE(list->shellNotifier(), nullptr);
+    ASSERT_EQ(rows(), 2);
+    const int cd = rowOf(driveCaption(QStringLiteral("WORK DISC"), tree.path("cd")));
+    ASSERT_GE(cd, 0) << names().join(u'|').toStdString();
+    EXPECT_EQ(list->ItemDataList()[cd].FullPath(), tree.path("cd"));
+    list->selectRow(cd);
+
+    // The disc is taken out: the drive stays, without a name, unselected.
+    tree.write("mounts", root);
+    list->shellNotifier()->checkMounts();
+    EXPECT_EQ(cell(cd, 0), driveCaption(QString(), tree.path("cd")));
+    EXPECT_EQ(list->ItemDataList()[cd].ImageIndex, defaultCdromIconIndex());
+    EXPECT_EQ(list->selectedIndex(), -1);
+
+    // Put back: named after its label again.
+    tree.write("mounts", root + disc);
+    list->shellNotifier()->checkMounts();
+    EXPECT_EQ(cell(cd, 0), driveCaption(CdRomLabel(tree.path("cd")).text, tree.path("cd")));
+    EXPECT_EQ(rows(), 2);
+
+    // Other volumes come and go as rows.
+    tree.write("mounts", root + disc + stick);
+    list->shellNotifier()->checkMounts();
+    EXPECT_EQ(rows(), 3);
+    EXPECT_EQ(list->ItemDataList()[2].FullPath(), tree.path("usb"));
+    tree.write("mounts", root + disc);
+    list->shellNotifier()->checkMounts();
+    EXPECT_EQ(rows(), 2);
+
+    // A file-system folder takes no notice of volumes.
+    show();
+    tree.write("mounts", root);
+    list->shellNotifier()->checkMounts();
+    EXPECT_EQ(list->Directory(), tree.root());
 }
