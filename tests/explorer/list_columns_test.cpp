@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -279,4 +280,31 @@ TEST_F(ListTest, SortKeysReadAloneAgreeWithTheDetails)
     EXPECT_EQ(items[rowOf("huge")].Size, qint64(3) << 30);
     EXPECT_EQ(items[rowOf("link")].Size, 5000);
     EXPECT_EQ(items[rowOf("folder")].Size, 0);
+}
+
+TEST_F(ListTest, DraggingTheScrollBoxShowsGenericIconsUntilReleased)
+{
+    for (int i = 0; i < 300; ++i)
+        tree.write(QStringLiteral("file%1.txt").arg(i, 3, 10, QChar(u'0')));
+    show();
+    QApplication::processEvents();
+    Q_EMIT list->verticalScrollBar()->sliderPressed();
+    list->scrollToBottom();
+    list->viewport()->repaint();
+    const TSxItemData& last = list->ItemDataList()[299];
+    EXPECT_EQ(last.DisplayName, QStringLiteral("file299.txt")); // names and texts are read
+    EXPECT_TRUE(last.Pending & TSxPending::Icon);                // the real icon waits
+    const int generic = last.ImageIndex;
+    EXPECT_GE(generic, 0);
+    Q_EMIT list->verticalScrollBar()->sliderReleased();
+    EXPECT_FALSE(last.Pending & TSxPending::Icon);
+    EXPECT_GE(last.ImageIndex, 0);
+
+    // Without fast scrolling the real icons come at once.
+    list->setFastScroll(false);
+    list->scrollToTop();
+    Q_EMIT list->verticalScrollBar()->sliderPressed();
+    list->setDirectory(tree.root());
+    list->viewport()->repaint();
+    EXPECT_FALSE(list->ItemDataList()[0].Pending & TSxPending::Icon);
 }
