@@ -146,7 +146,6 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent)
     m_font->assignSilently(Fonts::designFont(QStringLiteral("MS Sans Serif"), 8), Colors::clWindowText);
     connect(m_font, &TFont::changed, this, guarded([this] { applyFont(); }));
     applyFont();
-    setColor(m_color);
 
     m_watcher = new TSxThreadFileNotifier(this);
     connect(m_watcher, &TSxThreadFileNotifier::Change, this,
@@ -582,18 +581,25 @@ void TSxExplorerListView::setCompressedColor(TColor color)
 void TSxExplorerListView::setColor(int color)
 {
     m_color = color;
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, Colors::toQColor(color));
-    setPalette(pal);
+    applyColors();
 }
 
 void TSxExplorerListView::applyFont()
 {
     setFont(m_font->toQFont(font()));
-    QPalette pal = palette();
-    pal.setColor(QPalette::Text, Colors::toQColor(m_font->color()));
-    setPalette(pal);
     header()->setFont(font());
+    applyColors();
+}
+
+void TSxExplorerListView::applyColors()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Base, Colors::toQColor(m_color));
+    pal.setColor(QPalette::Text, Colors::toQColor(m_font->color()));
+    // The selection stays as visible when the list has no focus.
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    setPalette(pal);
 }
 
 // Sorting -------------------------------------------------------------------

@@ -185,6 +185,7 @@ private:
     void hoverSelect();
     void scrollBoxReleased();
     void applyFont();
+    void applyColors();
     void readColumnWidths();
     void writeColumnWidths();
     void refillIfShown();

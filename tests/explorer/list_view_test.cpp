@@ -226,6 +226,11 @@ TEST_F(ListTest, ColourAndFontAreProperties)
     EXPECT_EQ(list->palette().color(QPalette::Text), QColor(128, 0, 0));
     EXPECT_EQ(list->font().family(), QStringLiteral("Courier"));
     EXPECT_EQ(list->font().pointSize(), 14);
+    // Neither change loses the other, and the selection looks the same
+    // with or without focus.
+    EXPECT_EQ(list->palette().color(QPalette::Base), QColor(0, 128, 128));
+    EXPECT_EQ(list->palette().color(QPalette::Inactive, QPalette::Highlight),
+              list->palette().color(QPalette::Active, QPalette::Highlight));
 }
 
 TEST_F(ListTest, ColumnWidthsAreKeptBetweenLists)
