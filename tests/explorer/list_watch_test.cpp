@@ -17,12 +17,6 @@ void touch(const QString& path)
     ::close(fd);
 }
 
-// Waits until the list has been refreshed this many times in all.
-bool waitForRefreshes(QSignalSpy& spy, int count)
-{
-    return QTest::qWaitFor([&] { return spy.count() >= count; }, ListTesting::ArrivalTimeoutMs);
-}
-
 }
 
 TEST_F(ListTest, ANewFileIsAppendedAndADeletedOneGoes)
