@@ -6,6 +6,7 @@
 #include "documents/filecommands.h"
 #include "documents/filedialogs.h"
 #include "editor/tredit.h"
+#include "explorer/listview.h"
 #include "explorer/treeview.h"
 #include "options/colorcombobox.h"
 #include "options/fontcombobox.h"
@@ -233,6 +234,14 @@ void TFp::buildExplorerPane()
     extpageExplorateur->addTab(tabsheetFpExplorateurFiles, QStringLiteral("Files"));
     extpageExplorateur->Loaded();
     runGuarded([this] { treeviewFp->Loaded(); });
+
+    // The list shows "/" before it is linked to the tree, which then
+    // drives it.
+    listviewFp = new TSxExplorerListView(tabsheetFpExplorateurFiles);
+    tightLayout<QVBoxLayout>(tabsheetFpExplorateurFiles)->addWidget(listviewFp);
+    listviewFp->setDirectory(QStringLiteral("/"));
+    treeviewFp->setListView(listviewFp);
+    listviewFp->setTreeView(treeviewFp);
 }
 
 void TFp::buildButtonPanel()
@@ -387,6 +396,7 @@ void TFp::connectHandlers()
     on(mnuFind, &TFp::mnuFindClick);
     on(mnuFindReplace, &TFp::mnuFindReplaceClick);
     on(mnuNext, &TFp::mnuNextClick);
+    connect(listviewFp, &TSxExplorerListView::DblClick, this, guarded([this] { listviewFpDblClick(); }));
 }
 
 void TFp::translateCaptions()
@@ -426,6 +436,7 @@ void TFp::translateCaptions()
         button->setAccessibleName(button->toolTip());
     extpageExplorateur->setAccessibleName(LoadStr(65230));
     treeviewFp->setAccessibleName(LoadStr(65186));
+    listviewFp->setAccessibleName(LoadStr(65187));
 }
 
 const QStringList& TFp::storedProps()
@@ -450,7 +461,7 @@ OptionTargets TFp::optionTargets()
     targets.toolbarPanel = panelFpBouton;
     targets.pageEdition = pageEdition;
     // Folder tree, then file list; their pages stand in until they exist.
-    targets.explorerViews = {treeviewFp, tabsheetFpExplorateurFiles};
+    targets.explorerViews = {treeviewFp, listviewFp};
     targets.forEachOpenEditor = [this](const std::function<void(TREdit*)>& apply) {
         m_documents->ForEachOpenDocument([&](int slot) { apply(m_documents->slot(slot).Editor); });
     };
@@ -584,6 +595,33 @@ void TFp::mnuFindClick() { m_search->mnuFindClick(); }
 void TFp::mnuFindReplaceClick() { m_search->mnuFindReplaceClick(); }
 
 void TFp::mnuNextClick() { m_search->mnuNextClick(); }
+
+void TFp::listviewFpDblClick()
+{
+    const int row = listviewFp->selectedIndex();
+    if (row < 0)
+        return;
+    const QString path = listviewFp->ItemDataList()[row].FullPath();
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString extension = dot < 0 ? QString() : name.mid(dot);
+    if (m_files->FindOpenDocument(path) && !Option->chkboxOptionSeveralTimes->isChecked())
+        return;
+    if (extension.isEmpty())
+        return; // folders and files without an extension are not opened
+    m_documents->LoadingDocument = true;
+    const auto loaded = qScopeGuard([this] { m_documents->LoadingDocument = false; });
+    const int slot = m_documents->New();
+    if (slot < 0)
+        return; // every slot in use
+    setDialogFileName(openDialogFp, path);
+    // The row's own path is read (the dialog would split a name holding a
+    // quote), and the document is named only once its text is in: after a
+    // failed read the tab stays untitled, so no Save can write the empty
+    // text over the file.
+    m_files->readFileIntoDocument(slot, path);
+    m_files->SetDocumentFileName(slot, path);
+}
 
 void TFp::terminateApplication()
 {

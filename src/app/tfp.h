@@ -29,6 +29,7 @@ class TPanel;
 class TRotateLabel;
 class TSxExplorerTreeView;
 class TStatusBar;
+class TSxExplorerListView;
 
 // The main window: builds the layout, translates its captions, connects each
 // control's event to its handler, and switches the document commands. The
@@ -45,6 +46,7 @@ public:
     QWidget* tabsheetFpExplorateurDirectory = nullptr;
     TSxExplorerTreeView* treeviewFp = nullptr;
     QWidget* tabsheetFpExplorateurFiles = nullptr;
+    TSxExplorerListView* listviewFp = nullptr;
     QSplitter* splitterFp = nullptr;
     TPanel* panelFpBouton = nullptr;
     QWidget* dockFp = nullptr;
@@ -148,6 +150,7 @@ public:
     void mnuFindClick();
     void mnuFindReplaceClick();
     void mnuNextClick();
+    void listviewFpDblClick();
 
     // Find, Find / Replace and Next, with the search state.
     SearchCommands& search() { return *m_search; }

@@ -3,6 +3,7 @@
 #include "editor/tredit.h"
 #include "options/colorcombobox.h"
 #include "options/fontcombobox.h"
+#include "explorer/listview.h"
 #include "explorer/treeview.h"
 #include "support/programfixture.h"
 #include "widgets/checkbox.h"
@@ -152,13 +153,13 @@ TEST_F(OptionsDialogTest, EditorColoursAndFontReachEveryOpenEditor)
 
 TEST_F(OptionsDialogTest, ExplorerColoursAndFontReachBothExplorerViews)
 {
-    const QString family = otherFamily(Fp->tabsheetFpExplorateurFiles->font());
+    const QString family = otherFamily(Fp->listviewFp->font());
     useOptions([&family](TOption* dialog) {
         pick(dialog->comboOptionColorExplorer, QStringLiteral("Teal"));
         pick(dialog->comboOptionColorFontExplorer, QStringLiteral("Yellow"));
         pick(dialog->comboOptionFontExplorer, family);
     });
-    for (QWidget* view : {static_cast<QWidget*>(Fp->treeviewFp), Fp->tabsheetFpExplorateurFiles}) {
+    for (QWidget* view : {static_cast<QWidget*>(Fp->treeviewFp), static_cast<QWidget*>(Fp->listviewFp)}) {
         EXPECT_EQ(base(view), QColor(0, 128, 128));
         EXPECT_EQ(text(view), QColor(255, 255, 0));
         EXPECT_EQ(view->font().family(), family);

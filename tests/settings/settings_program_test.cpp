@@ -7,6 +7,7 @@
 #include "search/tfindreplace.h"
 #include "settings/formstorage.h"
 #include "settings/profilefile.h"
+#include "explorer/listview.h"
 #include "explorer/treeview.h"
 #include "platform/tfont.h"
 #include "support/programfixture.h"
@@ -117,6 +118,7 @@ TEST_F(SettingsProgramTest, DefaultRunEndedByQuitterWritesTheExpectedFile)
     ASSERT_TRUE(Fp->isTerminating());
     // The views' font is the system's; its name depends on the machine.
     const QString treeFont = Fp->treeviewFp->property("Font").value<TFont*>()->name();
+    const QString listFont = Fp->listviewFp->property("Font").value<TFont*>()->name();
     stop();
     const QString s = screenSuffix();
     EXPECT_EQ(settingsText().toStdString(), QStringLiteral("[TOption]\n"
@@ -158,6 +160,14 @@ TEST_F(SettingsProgramTest, DefaultRunEndedByQuitterWritesTheExpectedFile)
                                                            "panelFpInfoFichier_Visible=True\n"
                                                            "panelFpBouton_Visible=True\n"
                                                            "pageEdition_TabPosition=tpTop\n"
+                                                           "listviewFp_Color=-2147483643\n"
+                                                           "listviewFp_FontCharset=1\n"
+                                                           "listviewFp_FontColor=-2147483640\n"
+                                                           "listviewFp_FontHeight=-11\n"
+                                                           "listviewFp_FontName=%3\n"
+                                                           "listviewFp_FontPitch=fpDefault\n"
+                                                           "listviewFp_FontSize=8\n"
+                                                           "listviewFp_FontStyle=[]\n"
                                                            "treeviewFp_Color=-2147483643\n"
                                                            "treeviewFp_FontCharset=1\n"
                                                            "treeviewFp_FontColor=-2147483640\n"
@@ -166,7 +176,7 @@ TEST_F(SettingsProgramTest, DefaultRunEndedByQuitterWritesTheExpectedFile)
                                                            "treeviewFp_FontPitch=fpDefault\n"
                                                            "treeviewFp_FontSize=8\n"
                                                            "treeviewFp_FontStyle=[]\n")
-                                                  .arg(s, treeFont)
+                                                  .arg(s, treeFont, listFont)
                                                   .toStdString());
 }
 

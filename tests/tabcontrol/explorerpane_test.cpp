@@ -1,9 +1,9 @@
 #include "support/programfixture.h"
 
+#include "explorer/listview.h"
 #include "tabcontrol/extpagecontroltag.h"
 
 #include <QApplication>
-#include <QVBoxLayout>
 
 namespace {
 QPoint insideTab(TExtPageControl* control, int tab)
@@ -55,10 +55,8 @@ TEST_F(ProgramTest, ExplorerPaneTabsAreColouredByState)
 TEST_F(ProgramTest, ExplorerPagesTakeALayoutAndWidget)
 {
     // The tree and the list go on the pages: each fills its page.
-    auto* layout = new QVBoxLayout(Fp->tabsheetFpExplorateurFiles);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* content = new QWidget;
-    layout->addWidget(content);
+    QWidget* content = Fp->listviewFp;
+    ASSERT_NE(content, nullptr);
     Fp->extpageExplorateur->setActivePage(Fp->tabsheetFpExplorateurFiles);
     QApplication::processEvents();
     EXPECT_TRUE(content->isVisible());
