@@ -8,6 +8,7 @@
 #include "explorer/shellicons.h"
 #include "explorer/shellqueries.h"
 #include "explorer/threadfilenotifier.h"
+#include "explorer/viewcolors.h"
 #include "explorer/volumes.h"
 #include "platform/errors.h"
 #include "platform/tfont.h"
@@ -591,16 +592,7 @@ void TSxExplorerListView::applyFont()
     applyColors();
 }
 
-void TSxExplorerListView::applyColors()
-{
-    QPalette pal = palette();
-    pal.setColor(QPalette::Base, Colors::toQColor(m_color));
-    pal.setColor(QPalette::Text, Colors::toQColor(m_font->color()));
-    // The selection stays as visible when the list has no focus.
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
-    setPalette(pal);
-}
+void TSxExplorerListView::applyColors() { applyViewColors(this, m_color, m_font->color()); }
 
 // Sorting -------------------------------------------------------------------
 

@@ -7,6 +7,7 @@
 #include "explorer/shellqueries.h"
 #include "explorer/treeviewfileops.h"
 #include "explorer/treeviewmodel.h"
+#include "explorer/viewcolors.h"
 #include "explorer/volumes.h"
 #include "platform/errors.h"
 #include "platform/tfont.h"
@@ -372,16 +373,7 @@ void TSxExplorerTreeView::applyFont()
     applyColors();
 }
 
-void TSxExplorerTreeView::applyColors()
-{
-    QPalette p = palette();
-    p.setColor(QPalette::Base, Colors::toQColor(m_color));
-    p.setColor(QPalette::Text, Colors::toQColor(m_font->color()));
-    // The selection stays visible when the tree loses the focus.
-    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
-        p.setColor(QPalette::Inactive, role, p.color(QPalette::Active, role));
-    setPalette(p);
-}
+void TSxExplorerTreeView::applyColors() { applyViewColors(this, m_color, m_font->color()); }
 
 // --- loading and enumeration ----------------------------------------------
 
