@@ -353,18 +353,8 @@ void TSxExplorerTreeView::setColor(TColor color)
 
 void TSxExplorerTreeView::setFont_(TFont* font)
 {
-    if (!font || font == m_font)
-        return;
-    {
-        const QSignalBlocker block(m_font);
-        m_font->setName(font->name());
-        m_font->setSize(font->size());
-        m_font->setStyle(font->style());
-        m_font->setPitch(font->pitch());
-        m_font->setCharset(font->charset());
-        m_font->setColor(font->color());
-    }
-    Q_EMIT m_font->changed();
+    if (font && font != m_font)
+        m_font->assign(*font);
 }
 
 void TSxExplorerTreeView::applyFont()

@@ -93,6 +93,17 @@ void TFont::assignSilently(const QFont& font, TColor color)
     m_color = color;
 }
 
+void TFont::assign(const TFont& other)
+{
+    m_charset = other.m_charset;
+    m_color = other.m_color;
+    m_name = other.m_name;
+    m_pitch = other.m_pitch;
+    m_size = other.m_size;
+    m_style = other.m_style;
+    Q_EMIT changed();
+}
+
 QFont TFont::toQFont(const QFont& base) const
 {
     QFont f = base;

@@ -48,6 +48,8 @@ public:
 
     // Takes the values of a QFont and a colour without emitting changed().
     void assignSilently(const QFont& font, TColor color);
+    // Takes all the values of another font and emits changed() once.
+    void assign(const TFont& other);
 
     // The QFont these values describe, built on base (which keeps what a
     // TFont does not describe).

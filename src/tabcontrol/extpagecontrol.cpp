@@ -61,20 +61,6 @@ QTabWidget::TabPosition qtPosition(TExtPageControl::TExtTabPosition position)
 
 int clamp16(int value) { return std::clamp(value, 0, 65535); }
 
-void copyFont(TFont& to, const TFont& from)
-{
-    {
-        const QSignalBlocker block(&to);
-        to.setName(from.name());
-        to.setSize(from.size());
-        to.setStyle(from.style());
-        to.setPitch(from.pitch());
-        to.setCharset(from.charset());
-        to.setColor(from.color());
-    }
-    Q_EMIT to.changed();
-}
-
 // The raised 3-D edges of a tab, open on the side that joins the pane.
 void drawTabEdges(QPainter& p, const QRect& r, Side side, const QPalette& pal)
 {
@@ -225,13 +211,13 @@ void TExtPageControl::setTabInactiveColor(TColor color)
 void TExtPageControl::setTabActiveFont(const TFont* font)
 {
     if (font && font != m_tabActiveFont)
-        copyFont(*m_tabActiveFont, *font);
+        m_tabActiveFont->assign(*font);
 }
 
 void TExtPageControl::setTabInactiveFont(const TFont* font)
 {
     if (font && font != m_tabInactiveFont)
-        copyFont(*m_tabInactiveFont, *font);
+        m_tabInactiveFont->assign(*font);
 }
 
 void TExtPageControl::setTabHeight(int height)
