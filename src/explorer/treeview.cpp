@@ -37,6 +37,32 @@ constexpr std::size_t EagerDetails = 256;
 QByteArray bytesOf(PidlView id) { return id.bytes().toByteArray(); }
 PidlView viewOf(const QByteArray& bytes) { return PidlView(reinterpret_cast<PCIDL>(bytes.constData())); }
 
+// The node of absoluteId below root, or null. Siblings have distinct names:
+// the way down is one childOf(node, name) per level.
+template <typename ChildOf>
+TSxTreeNode* walkDown(TSxTreeNode* root, PidlView absoluteId, ChildOf childOf)
+{
+    if (!root)
+        return nullptr;
+    const PidlView rootId = root->AbsoluteID;
+    if (rootId == absoluteId)
+        return root;
+    if (!rootId.isParentOf(absoluteId))
+        return nullptr;
+    TSxTreeNode* node = root;
+    int skip = rootId.count();
+    for (const ItemIdElement& element : absoluteId) {
+        if (skip > 0) {
+            --skip;
+            continue;
+        }
+        node = childOf(node, element.name);
+        if (!node)
+            return nullptr;
+    }
+    return node;
+}
+
 // The hourglass while the disk is read.
 class WaitCursor {
 public:
@@ -647,55 +673,21 @@ bool TSxExplorerTreeView::isNodeExpanded(const TSxTreeNode* node) const
 
 TSxTreeNode* TSxExplorerTreeView::FindNodeByID(PidlView absoluteId) const
 {
-    TSxTreeNode* node = rootNode();
-    if (!node)
-        return nullptr;
-    const PidlView rootId = node->AbsoluteID;
-    if (rootId == absoluteId)
-        return node;
-    if (!rootId.isParentOf(absoluteId))
-        return nullptr;
-    // Siblings have distinct names: the way down is one lookup per level.
-    int skip = rootId.count();
-    for (const ItemIdElement& element : absoluteId) {
-        if (skip > 0) {
-            --skip;
-            continue;
-        }
-        node = node->findChild(element.name);
-        if (!node)
-            return nullptr;
-    }
-    return node;
+    return walkDown(rootNode(), absoluteId,
+                    [](const TSxTreeNode* node, QByteArrayView name) { return node->findChild(name); });
 }
 
 TSxTreeNode* TSxExplorerTreeView::locate(PidlView absoluteId, QSet<const TSxTreeNode*>& filled)
 {
-    TSxTreeNode* node = rootNode();
-    if (!node)
-        return nullptr;
-    const PidlView rootId = node->AbsoluteID;
-    if (rootId == absoluteId)
-        return node;
-    if (!rootId.isParentOf(absoluteId))
-        return nullptr;
-    int skip = rootId.count();
-    for (const ItemIdElement& element : absoluteId) {
-        if (skip > 0) {
-            --skip;
-            continue;
-        }
-        TSxTreeNode* child = node->findChild(element.name);
+    return walkDown(rootNode(), absoluteId, [&](TSxTreeNode* node, QByteArrayView name) {
+        TSxTreeNode* child = node->findChild(name);
         if (!child && !filled.contains(node)) {
             ExpandObjectNode(node, false);
             filled.insert(node);
-            child = node->findChild(element.name);
+            child = node->findChild(name);
         }
-        if (!child)
-            return nullptr;
-        node = child;
-    }
-    return node;
+        return child;
+    });
 }
 
 TSxTreeNode* TSxExplorerTreeView::LocateNode(PidlView absoluteId)
