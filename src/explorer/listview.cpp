@@ -12,6 +12,7 @@
 #include "explorer/volumes.h"
 #include "platform/errors.h"
 #include "platform/tfont.h"
+#include "widgets/waitcursor.h"
 
 #include <QApplication>
 #include <QDrag>
@@ -31,15 +32,6 @@
 #include <unordered_map>
 
 namespace {
-
-// The hourglass while a folder is read.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 std::string_view keyOf(PidlView id)
 {

@@ -11,6 +11,7 @@
 #include "explorer/volumes.h"
 #include "platform/errors.h"
 #include "platform/tfont.h"
+#include "widgets/waitcursor.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -62,28 +63,6 @@ TSxTreeNode* walkDown(TSxTreeNode* root, PidlView absoluteId, ChildOf childOf)
     }
     return node;
 }
-
-// The hourglass while the disk is read.
-class WaitCursor {
-public:
-    WaitCursor()
-    {
-        if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            m_active = false;
-    }
-    ~WaitCursor()
-    {
-        if (m_active)
-            QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool m_active = true;
-};
 
 int effectLevel(quint32 effect)
 {
