@@ -1,5 +1,7 @@
 #include "explorer/listviewheader.h"
 
+#include "widgets/frame3d.h"
+
 #include <QPainter>
 
 namespace {
@@ -33,12 +35,7 @@ void TSxListHeader::paintSection(QPainter* painter, const QRect& rect, int logic
     const QPalette& pal = palette();
     painter->fillRect(rect, pal.button());
     // A raised edge, as a push button has.
-    painter->setPen(pal.color(QPalette::Light));
-    painter->drawLine(rect.topLeft(), rect.topRight());
-    painter->drawLine(rect.topLeft(), rect.bottomLeft());
-    painter->setPen(pal.color(QPalette::Dark));
-    painter->drawLine(rect.bottomLeft(), rect.bottomRight());
-    painter->drawLine(rect.topRight(), rect.bottomRight());
+    drawFrame3D(*painter, rect, pal.color(QPalette::Light), pal.color(QPalette::Dark));
 
     const bool sortColumn = logicalIndex == sortIndicatorSection();
     QRect text = rect.adjusted(CaptionLeft, CaptionMargin, -CaptionLeft, -CaptionMargin);

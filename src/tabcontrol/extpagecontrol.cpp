@@ -2,6 +2,7 @@
 
 #include "tabcontrol/extpageinvalidcall.h"
 #include "tabcontrol/exttabbar.h"
+#include "widgets/frame3d.h"
 #include "widgets/hintballoon.h"
 
 #include <QCoreApplication>
@@ -110,14 +111,8 @@ void drawTabEdges(QPainter& p, const QRect& r, Side side, const QPalette& pal)
 // A push-button bevel: raised, or sunken for the pressed (selected) one.
 void drawButtonEdges(QPainter& p, const QRect& r, bool sunken, const QPalette& pal)
 {
-    const QColor topLeft = pal.color(sunken ? QPalette::Shadow : QPalette::Light);
-    const QColor bottomRight = pal.color(sunken ? QPalette::Light : QPalette::Shadow);
-    p.setPen(topLeft);
-    p.drawLine(r.topLeft(), r.topRight());
-    p.drawLine(r.topLeft(), r.bottomLeft());
-    p.setPen(bottomRight);
-    p.drawLine(r.bottomLeft(), r.bottomRight());
-    p.drawLine(r.topRight(), r.bottomRight());
+    drawFrame3D(p, r, pal.color(sunken ? QPalette::Shadow : QPalette::Light),
+                pal.color(sunken ? QPalette::Light : QPalette::Shadow));
 }
 
 // The pane's raised border, two pixels wide.
@@ -125,16 +120,8 @@ void drawPaneBorder(QPainter& p, const QRect& r, const QPalette& pal)
 {
     if (r.width() < 4 || r.height() < 4)
         return;
-    const auto edge = [&p](const QRect& e, const QColor& topLeft, const QColor& bottomRight) {
-        p.setPen(topLeft);
-        p.drawLine(e.topLeft(), e.topRight());
-        p.drawLine(e.topLeft(), e.bottomLeft());
-        p.setPen(bottomRight);
-        p.drawLine(e.bottomLeft(), e.bottomRight());
-        p.drawLine(e.topRight(), e.bottomRight());
-    };
-    edge(r, pal.color(QPalette::Light), pal.color(QPalette::Shadow));
-    edge(r.adjusted(1, 1, -1, -1), pal.color(QPalette::Midlight), pal.color(QPalette::Dark));
+    drawFrame3D(p, r, pal.color(QPalette::Light), pal.color(QPalette::Shadow));
+    drawFrame3D(p, r.adjusted(1, 1, -1, -1), pal.color(QPalette::Midlight), pal.color(QPalette::Dark));
 }
 
 }

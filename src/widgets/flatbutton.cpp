@@ -1,5 +1,7 @@
 #include "widgets/flatbutton.h"
 
+#include "widgets/frame3d.h"
+
 #include <QEvent>
 #include <QPainter>
 
@@ -55,14 +57,9 @@ void TFlatButton::paintEvent(QPaintEvent*)
     const bool raised = enabled && !sunken && underMouse();
 
     const QRect frame = rect().adjusted(0, 0, -1, -1);
-    if (sunken || raised) {
-        p.setPen(pal.color(sunken ? QPalette::Dark : QPalette::Light));
-        p.drawLine(frame.topLeft(), frame.topRight());
-        p.drawLine(frame.topLeft(), frame.bottomLeft());
-        p.setPen(pal.color(sunken ? QPalette::Light : QPalette::Dark));
-        p.drawLine(frame.bottomLeft(), frame.bottomRight());
-        p.drawLine(frame.topRight(), frame.bottomRight());
-    }
+    if (sunken || raised)
+        drawFrame3D(p, frame, pal.color(sunken ? QPalette::Dark : QPalette::Light),
+                    pal.color(sunken ? QPalette::Light : QPalette::Dark));
 
     // Glyph and caption are centred together; pressing shifts them by one pixel.
     const QSize textSize = fontMetrics().size(Qt::TextShowMnemonic, text());

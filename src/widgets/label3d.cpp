@@ -1,5 +1,7 @@
 #include "widgets/label3d.h"
 
+#include "widgets/frame3d.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -174,12 +176,7 @@ void TLabel3D::paintEvent(QPaintEvent*)
     QPainter p(this);
     QRect r = contentsRect();
     if (m_lowered) {
-        p.setPen(palette().color(QPalette::Dark));
-        p.drawLine(rect().topLeft(), rect().topRight());
-        p.drawLine(rect().topLeft(), rect().bottomLeft());
-        p.setPen(palette().color(QPalette::Light));
-        p.drawLine(rect().bottomLeft(), rect().bottomRight());
-        p.drawLine(rect().topRight(), rect().bottomRight());
+        drawFrame3D(p, rect(), palette().color(QPalette::Dark), palette().color(QPalette::Light));
         r.adjust(2, 1, -2, -1);
     }
     const int room = m_look.style == Style::Flat ? 0 : m_look.lightDepth + m_look.shadowDepth;

@@ -1,5 +1,7 @@
 #include "widgets/panel.h"
 
+#include "widgets/frame3d.h"
+
 #include <QPainter>
 #include <QSplitter>
 
@@ -97,12 +99,7 @@ void drawBevel(QPainter& p, QRect r, TPanel::Bevel bevel, int width, const QPale
     const QColor topLeft = bevel == TPanel::Bevel::Raised ? light : dark;
     const QColor bottomRight = bevel == TPanel::Bevel::Raised ? dark : light;
     for (int i = 0; i < width; ++i) {
-        p.setPen(topLeft);
-        p.drawLine(r.topLeft(), r.topRight());
-        p.drawLine(r.topLeft(), r.bottomLeft());
-        p.setPen(bottomRight);
-        p.drawLine(r.bottomLeft(), r.bottomRight());
-        p.drawLine(r.topRight(), r.bottomRight());
+        drawFrame3D(p, r, topLeft, bottomRight);
         r.adjust(1, 1, -1, -1);
     }
 }
