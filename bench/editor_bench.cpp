@@ -5,6 +5,7 @@
 //
 //   editor_bench [repetitions [lines|long|run]]
 
+#include "documents/documenttable.h"
 #include "editor/tredit.h"
 
 #include <QApplication>
@@ -81,13 +82,7 @@ QString makeText(qsizetype bytes, int lines, bool spaces = true)
 TREdit* makeEditor()
 {
     auto* editor = new TREdit;
-    editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    editor->setTabChangesFocus(false);
-    QFont f = editor->font();
-    f.setPointSize(10);
-    editor->setFont(f);
+    DocumentTable::setUpEditor(editor);
     editor->resize(780, 520);
     editor->show();
     editor->activateWindow();

@@ -51,6 +51,17 @@ TREdit* DocumentTable::createEditor(QWidget* page)
     auto* editor = new TREdit(page);
     layout->addWidget(editor);
     editor->setObjectName(QStringLiteral("Editor"));
+    setUpEditor(editor);
+    const EditorLook look = m_editorLook ? m_editorLook() : EditorLook{};
+    editor->setBackgroundColor(look.background);
+    editor->setFontName(look.fontName);
+    editor->setFontColor(look.fontColor);
+    connect(editor, &TREdit::Change, this, [this] { Modification(); });
+    return editor;
+}
+
+void DocumentTable::setUpEditor(TREdit* editor)
+{
     editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -58,12 +69,6 @@ TREdit* DocumentTable::createEditor(QWidget* page)
     QFont f = editor->font();
     f.setPointSize(10);
     editor->setFont(f);
-    const EditorLook look = m_editorLook ? m_editorLook() : EditorLook{};
-    editor->setBackgroundColor(look.background);
-    editor->setFontName(look.fontName);
-    editor->setFontColor(look.fontColor);
-    connect(editor, &TREdit::Change, this, [this] { Modification(); });
-    return editor;
 }
 
 int DocumentTable::New()

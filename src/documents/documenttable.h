@@ -112,6 +112,10 @@ public:
 
     QTabWidget* pageEdition() const { return m_pageEdition; }
 
+    // What every document's editor starts with: a vertical scroll bar as
+    // needed, lines wrapped at the window's width, Tab typed, 10 points.
+    static void setUpEditor(TREdit* editor);
+
 private:
     int lowestFreeSlot() const;
     TREdit* createEditor(QWidget* page);

@@ -1,5 +1,7 @@
 #include "editor/tredit.h"
 
+#include "documents/documenttable.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
@@ -19,12 +21,7 @@ protected:
     void SetUp() override
     {
         editor = std::make_unique<TREdit>();
-        editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-        QFont f = editor->font();
-        f.setPointSize(10);
-        editor->setFont(f);
+        DocumentTable::setUpEditor(editor.get());
         editor->resize(400, 300);
         editor->show();
         QApplication::processEvents();
