@@ -11,6 +11,7 @@
 #include "explorer/shellfolder.h"
 #include "explorer/shellqueries.h"
 #include "explorer/threadfilenotifier.h"
+#include "support/benchfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,9 +20,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <malloc.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -29,28 +27,6 @@ constexpr int FolderSize = 100000;
 constexpr int ChurnSize = 10000;
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
-
-size_t heapInUse() { return mallinfo2().uordblks; }
-
-bool touch(const QByteArray& path)
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-void makeFiles(const QString& folder, const QString& prefix, int count)
-{
-    QDir().mkpath(folder);
-    for (int i = 0; i < count; ++i) {
-        if (!touch(QFile::encodeName(folder + u'/' + prefix + QString::number(i)))) {
-            std::fprintf(stderr, "cannot create files in %s\n", qPrintable(folder));
-            std::exit(1);
-        }
-    }
-}
 
 // Runs the event loop until done() or the time runs out.
 template <typename Done>

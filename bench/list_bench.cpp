@@ -17,6 +17,7 @@
 #include "explorer/listview.h"
 #include "explorer/pidlmanager.h"
 #include "explorer/threadfilenotifier.h"
+#include "support/benchfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,8 +31,6 @@
 #include <atomic>
 #include <cstdio>
 #include <dirent.h>
-#include <fcntl.h>
-#include <malloc.h>
 #include <thread>
 #include <unistd.h>
 
@@ -40,8 +39,6 @@ constexpr int FolderSize = 100000;
 constexpr int ChurnSize = 10000;
 
 double ms(qint64 ns) { return double(ns) / 1e6; }
-
-size_t heapInUse() { return mallinfo2().uordblks; }
 
 // Peak resident size of the process so far, in bytes.
 qint64 peakResident()
@@ -54,26 +51,6 @@ qint64 peakResident()
             return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
     }
     return 0;
-}
-
-bool touch(const QByteArray& path)
-{
-    const int fd = ::open(path.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-void makeFiles(const QString& folder, const QString& prefix, int count)
-{
-    QDir().mkpath(folder);
-    for (int i = 0; i < count; ++i) {
-        if (!touch(QFile::encodeName(folder + u'/' + prefix + QString::number(i)))) {
-            std::fprintf(stderr, "cannot create files in %s\n", qPrintable(folder));
-            std::exit(1);
-        }
-    }
 }
 
 // Counted without building a list of names, which would raise the peak

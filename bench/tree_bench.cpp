@@ -12,6 +12,7 @@
 #include "explorer/shellqueries.h"
 #include "explorer/treeview.h"
 #include "explorer/treeviewmodel.h"
+#include "support/benchfiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,7 +24,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <malloc.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -32,7 +32,6 @@ constexpr int Subfolders = 10000;
 constexpr int BurstSize = 10000;
 
 double ms(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
-std::size_t heapInUse() { return mallinfo2().uordblks; }
 
 bool makeFolder(const QString& path) { return ::mkdir(QFile::encodeName(path).constData(), 0755) == 0; }
 
