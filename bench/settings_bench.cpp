@@ -36,6 +36,16 @@ QByteArray typicalFile()
     return profile.toBytes();
 }
 
+// typicalFile() written in dir; its path.
+QString writeTypicalFile(const QTemporaryDir& dir)
+{
+    const QString path = dir.path() + QStringLiteral("/bench.INI");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(typicalFile());
+    return path;
+}
+
 void BM_ReadSettingsFile(benchmark::State& state)
 {
     const QByteArray bytes = typicalFile();
@@ -66,11 +76,7 @@ BENCHMARK(BM_SaveOneStoreInMemory);
 void BM_SaveOneStoreToDisk(benchmark::State& state)
 {
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/bench.INI");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(typicalFile());
-    file.close();
+    const QString path = writeTypicalFile(dir);
     const QStringList keys = keysOf(QStringLiteral("component_Property"), 30);
     int round = 0;
     for (auto _ : state) {
@@ -87,11 +93,7 @@ BENCHMARK(BM_SaveOneStoreToDisk)->Unit(benchmark::kMillisecond);
 void BM_SaveOneStoreKeyByKey(benchmark::State& state)
 {
     QTemporaryDir dir;
-    const QString path = dir.path() + QStringLiteral("/bench.INI");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly);
-    file.write(typicalFile());
-    file.close();
+    const QString path = writeTypicalFile(dir);
     const QStringList keys = keysOf(QStringLiteral("component_Property"), 30);
     int round = 0;
     for (auto _ : state) {
