@@ -1,4 +1,6 @@
+#include "support/manualticks.h"
 #include "support/modal.h"
+#include "support/openerspy.h"
 #include "support/programfixture.h"
 
 #include "about/tabout.h"
@@ -13,35 +15,6 @@
 #include <QUrlQuery>
 
 namespace {
-
-class ManualTicks : public TTickSource {
-public:
-    void start(int ms) override
-    {
-        active = true;
-        ms_ = roundedInterval(ms);
-    }
-    void stop() override { active = false; }
-    bool isActive() const override { return active; }
-    int interval() const override { return ms_; }
-    void fire() { Q_EMIT tick(); }
-
-    bool active = false;
-    int ms_ = 0;
-};
-
-struct OpenerSpy {
-    OpenerSpy()
-    {
-        previous = TLinkLabel::setUrlOpener([this](const QUrl& url) {
-            opened << url;
-            return true;
-        });
-    }
-    ~OpenerSpy() { TLinkLabel::setUrlOpener(previous); }
-    QList<QUrl> opened;
-    TLinkLabel::UrlOpener previous;
-};
 
 void clickExit(TAbout* about) { QTest::mouseClick(about->lbAboutExit, Qt::LeftButton, {}, QPoint(3, 3)); }
 

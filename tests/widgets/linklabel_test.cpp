@@ -1,23 +1,9 @@
 #include "widgets/linklabel.h"
 
+#include "support/openerspy.h"
+
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-// Records the links opened; answers with the given result.
-struct OpenerSpy {
-    explicit OpenerSpy(bool result)
-    {
-        previous = TLinkLabel::setUrlOpener([this, result](const QUrl& url) {
-            opened << url;
-            return result;
-        });
-    }
-    ~OpenerSpy() { TLinkLabel::setUrlOpener(previous); }
-    QList<QUrl> opened;
-    TLinkLabel::UrlOpener previous;
-};
-}
 
 TEST(LinkLabel, OpensItsTargetOrElseItsCaption)
 {
