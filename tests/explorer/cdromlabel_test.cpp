@@ -131,15 +131,6 @@ QRgb colourOf(const QIcon& icon)
     return icon.pixmap(16, 16).toImage().pixel(8, 8) & 0xFFFFFF;
 }
 
-QByteArray isoImage(const QByteArray& volumeId)
-{
-    QByteArray image(17 * 2048, '\0');
-    image[16 * 2048] = 1;
-    image.replace(16 * 2048 + 1, 5, "CD001");
-    image.replace(16 * 2048 + 40, 32, volumeId.leftJustified(32, ' '));
-    return image;
-}
-
 // A mounted "disc": an image file with a label, mounted at the folder "disc".
 class FakeDisc {
 public:

@@ -59,3 +59,12 @@ TSxPidl testIdentifier(std::initializer_list<const char*> names, bool lastIsFile
     }
     return id;
 }
+
+QByteArray isoImage(const QByteArray& volumeId)
+{
+    QByteArray image(17 * 2048, '\0');
+    image[16 * 2048] = 1;
+    image.replace(16 * 2048 + 1, 5, "CD001");
+    image.replace(16 * 2048 + 40, 32, volumeId.leftJustified(32, ' '));
+    return image;
+}

@@ -38,3 +38,6 @@ private:
 TSxPidl testElement(const char* name, bool folder = false);
 // An identifier of several elements (all folders but the last when lastIsFile).
 TSxPidl testIdentifier(std::initializer_list<const char*> names, bool lastIsFile = false);
+
+// An ISO 9660 image holding just a primary volume descriptor.
+QByteArray isoImage(const QByteArray& volumeId);

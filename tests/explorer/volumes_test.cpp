@@ -28,16 +28,6 @@ private:
     TSxVolumeSources m_saved;
     const TempTree& m_tree;
 };
-
-// An ISO 9660 image holding just a primary volume descriptor.
-QByteArray isoImage(const QByteArray& volumeId)
-{
-    QByteArray image(17 * 2048, '\0');
-    image[16 * 2048] = 1;
-    image.replace(16 * 2048 + 1, 5, "CD001");
-    image.replace(16 * 2048 + 40, 32, volumeId.leftJustified(32, ' '));
-    return image;
-}
 }
 
 TEST(Volumes, MountTableGivesDrivesTheirTypes)
