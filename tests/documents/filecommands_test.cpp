@@ -1,4 +1,5 @@
 #include "documents/filedialoganswers.h"
+#include "support/filebytes.h"
 #include "support/programfixture.h"
 
 #include "documents/filecommands.h"
@@ -18,14 +19,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
 
 void typeInto(TREdit* editor, const QString& text)
 {

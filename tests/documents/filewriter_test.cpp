@@ -1,5 +1,7 @@
 #include "documents/filewriter.h"
 
+#include "support/filebytes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -24,11 +26,7 @@ protected:
         ASSERT_EQ(::chmod(native(name).constData(), mode), 0);
     }
 
-    QByteArray bytesOf(const QString& name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-    }
+    QByteArray bytesOf(const QString& name) const { return readBytes(path(name)); }
 
     struct stat statOf(const QString& name) const
     {

@@ -1,3 +1,4 @@
+#include "support/filebytes.h"
 #include "support/programfixture.h"
 
 #include "documents/filecommands.h"
@@ -11,14 +12,6 @@
 // must come back, whatever the editor's document does with the text.
 
 namespace {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
 
 QByteArray utf8(char32_t cp) { return QString::fromUcs4(&cp, 1).toUtf8(); }
 
