@@ -142,7 +142,6 @@ public:
 
     // The end of form loading: builds the root.
     void Loaded();
-    bool isLoaded() const { return m_loaded; }
 
     // Discards every node and builds the root, expanded one level. Throws
     // "Could not retrieve PIDL for custom folder" for a root that does not
@@ -175,7 +174,6 @@ public:
     QModelIndex indexOfNode(const TSxTreeNode* node) const;
     TSxTreeNode* nodeAt(const QModelIndex& index) const;
     bool isNodeExpanded(const TSxTreeNode* node) const;
-    TSxTreeModel* treeModel() const { return m_model; }
     TSxFileNotifier* notifier() const { return m_notifier; }
     bool isKeyNavigating() const { return m_keyNavigating; }
     bool isRefreshing() const { return m_refreshing; }
@@ -244,7 +242,6 @@ private:
     void markPopulated(TSxTreeNode* node);
     bool canSelect(const TSxTreeNode* node) const;
     void nodeExpanded(const QModelIndex& index);
-    void nodeCollapsed(const QModelIndex& index);
     void selectionChanged_();
     void selectionChangeHandling();
     void collapseAll(const QModelIndex& index);
