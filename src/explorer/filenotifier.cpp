@@ -141,15 +141,6 @@ void TSxFileNotifier::unwatchFolder(PidlView absoluteId)
     }
 }
 
-void TSxFileNotifier::unwatchAll()
-{
-    for (const auto& [wd, watches] : m_watches)
-        ::inotify_rm_watch(m_inotify, wd);
-    m_watches.clear();
-    m_wdOfKey.clear();
-    m_pendingMoves.clear();
-}
-
 bool TSxFileNotifier::isWatching(PidlView absoluteId) const { return m_wdOfKey.contains(keyOf(absoluteId)); }
 
 void TSxFileNotifier::dropWatch(int wd)

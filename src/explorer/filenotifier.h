@@ -36,7 +36,6 @@ public:
     // whose changes come as volume changes) or cannot be watched.
     bool watchFolder(PidlView absoluteId);
     void unwatchFolder(PidlView absoluteId);
-    void unwatchAll();
     bool isWatching(PidlView absoluteId) const;
     int watchedFolderCount() const { return int(m_wdOfKey.size()); }
 

@@ -131,12 +131,6 @@ void TSxPidlManager::Shutdown()
         warnAboutLeaks(std::move(remaining));
 }
 
-bool TSxPidlManager::isShutDown() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_shutDown;
-}
-
 void TSxPidlManager::warnAboutLeaks(std::vector<TSxPIDLItem> remaining)
 {
     // The tags say which operation forgot to free; worth a line each for

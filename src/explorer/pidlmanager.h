@@ -68,7 +68,6 @@ public:
     // themselves still belong to whoever holds them). Later frees of
     // identifiers that are not recorded are then accepted silently.
     void Shutdown();
-    bool isShutDown() const;
 
     // Shows the leak warning; the default is a warning box with an OK button
     // while an application object exists, and the error output otherwise.

@@ -153,8 +153,6 @@ QString labelFromIso9660(const QByteArray& device)
 }
 }
 
-QString TSxMountEntry::mountPointText() const { return QFile::decodeName(mountPoint); }
-
 TSxVolumeSources volumeSources() { return sourcesSnapshot(); }
 
 void setVolumeSources(const TSxVolumeSources& sources)

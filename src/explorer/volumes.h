@@ -29,7 +29,6 @@ struct TSxMountEntry {
     QByteArray device;     // mount source, escapes decoded
     QByteArray mountPoint; // escapes decoded
     QByteArray fsType;
-    QString mountPointText() const;
     friend bool operator==(const TSxMountEntry&, const TSxMountEntry&) = default;
 };
 
