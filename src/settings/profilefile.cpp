@@ -149,7 +149,6 @@ void ProfileFile::addLine(QByteArray raw, bool first)
             if (close >= 0) {
                 const QString name = fold(decodeText(trimmedBytes(text.sliced(i + 1, close - i - 1))));
                 Section section;
-                section.hasHeader = true;
                 section.lines.push_back(Line{std::move(raw), {}, -1});
                 // The first of several sections of one name is the one read and written.
                 if (!m_sectionIndex.contains(name))
@@ -208,11 +207,6 @@ std::optional<QString> ProfileFile::value(const QString& section, const QString&
     return text;
 }
 
-QString ProfileFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
-{
-    return value(section, key).value_or(defaultValue);
-}
-
 int ProfileFile::readInteger(const QString& section, const QString& key, int defaultValue) const
 {
     const std::optional<QString> text = value(section, key);
@@ -253,7 +247,6 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
         if (!last.lines.empty() && !isBlankLine(last.lines.back().raw))
             last.lines.push_back(Line{lineBreak(), {}, -1});
         Section added;
-        added.hasHeader = true;
         added.lines.push_back(Line{'[' + sectionName.toUtf8() + ']' + lineBreak(), {}, -1});
         found = m_sectionIndex.insert(sectionKey, qsizetype(m_sections.size()));
         m_sections.push_back(std::move(added));

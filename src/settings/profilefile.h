@@ -47,7 +47,6 @@ public:
     // The value of key in section, as the profile functions read it, or
     // nothing when the section or the key does not exist.
     std::optional<QString> value(const QString& section, const QString& key) const;
-    QString readString(const QString& section, const QString& key, const QString& defaultValue) const;
     // The integer value of a key, or defaultValue when the key is missing or
     // its value is not a decimal integer.
     int readInteger(const QString& section, const QString& key, int defaultValue) const;
@@ -77,8 +76,9 @@ private:
         qsizetype valueStart = -1; // offset of the value in raw
     };
     struct Section {
-        bool hasHeader = false; // false for the lines before the first section
-        std::vector<Line> lines; // lines[0] is the header when there is one
+        // lines[0] is the header, but in m_sections[0], which holds the lines
+        // before the first section.
+        std::vector<Line> lines;
         QHash<QString, qsizetype> keys; // case-folded key -> first line holding it
     };
     enum class Source { Missing, Read, Unreadable, Memory };
