@@ -15,7 +15,6 @@ public:
 
     void setBlinking(bool on);
     bool isBlinking() const { return m_blink.isActive(); }
-    void setBlinkInterval(int ms) { m_blink.setInterval(ms); }
     bool isTextShown() const { return m_textShown; }
 
     QSize sizeHint() const override;

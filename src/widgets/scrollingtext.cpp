@@ -16,12 +16,6 @@ void TScrollingText::setLines(const QStringList& lines)
     update();
 }
 
-void TScrollingText::setLook(const Text3D& look)
-{
-    m_look = look;
-    update();
-}
-
 void TScrollingText::setBackground(const QColor& color)
 {
     QPalette pal = palette();

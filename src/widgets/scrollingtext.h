@@ -21,8 +21,6 @@ public:
 
     void setLines(const QStringList& lines);
     QStringList lines() const { return m_lines; }
-    void setLook(const Text3D& look);
-    const Text3D& look() const { return m_look; }
     void setBackground(const QColor& color);
 
     // Scrolling on or off; switching it on again goes on from the current step.
