@@ -70,7 +70,6 @@ public:
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         return m_painted;
     }
-    void rearm() { m_painted = false; }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override
