@@ -37,6 +37,12 @@ enum : quint32 {
     NonFolders = 64,
     IncludeHidden = 128, // names starting with a dot
 };
+// The flags that enumerate the kinds of items asked for.
+constexpr quint32 flags(bool folders, bool nonFolders, bool hidden)
+{
+    return (folders ? quint32(Folders) : 0) | (nonFolders ? quint32(NonFolders) : 0)
+         | (hidden ? quint32(IncludeHidden) : 0);
+}
 }
 
 // Item attributes. Only the bits asked for are worked out, and the cheap ones

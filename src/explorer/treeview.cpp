@@ -380,14 +380,8 @@ void TSxExplorerTreeView::Loaded()
 
 quint32 TSxExplorerTreeView::enumerationFlags() const
 {
-    quint32 flags = 0;
-    if (m_folderTypes & ftFolders)
-        flags |= ShellContents::Folders;
-    if (m_folderTypes & ftNonFolders)
-        flags |= ShellContents::NonFolders;
-    if (m_folderTypes & ftIncludeHidden)
-        flags |= ShellContents::IncludeHidden;
-    return flags;
+    return ShellContents::flags(m_folderTypes.testFlag(ftFolders), m_folderTypes.testFlag(ftNonFolders),
+                                m_folderTypes.testFlag(ftIncludeHidden));
 }
 
 std::function<bool(const TSxTreeNode*, const TSxTreeNode*)>
