@@ -356,6 +356,13 @@ void TFp::buildStatusBar()
 
 void TFp::connectHandlers()
 {
+    // The page control reports only the user's own tab changes; the program
+    // runs the page change itself after each activation it makes.
+    connect(pageEdition, &QTabWidget::currentChanged, this, guarded([this] {
+        if (!m_documents->isProgramActivation())
+            pageEditionChange();
+    }));
+    m_documents->editorChanged = [this] { NewEditionChange(); };
     // F10 opens the menu bar from the keyboard, as on other Linux desktops;
     // the arrow keys then move through the menus.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);

@@ -16,12 +16,6 @@ DocumentTable::DocumentTable(QTabWidget* pageEdition, DocumentCommandStates& com
       m_newPageCaption(std::move(newPageCaption)),
       m_editorLook(std::move(editorLook))
 {
-    // The page control reports only the user's own tab changes; the program
-    // runs the page change itself after each activation it makes.
-    connect(m_pageEdition, &QTabWidget::currentChanged, this, [this] {
-        if (!m_programActivation)
-            runGuarded([this] { PageChange(); });
-    });
 }
 
 DocumentTable::~DocumentTable() = default;
@@ -56,7 +50,12 @@ TREdit* DocumentTable::createEditor(QWidget* page)
     editor->setBackgroundColor(look.background);
     editor->setFontName(look.fontName);
     editor->setFontColor(look.fontColor);
-    connect(editor, &TREdit::Change, this, [this] { Modification(); });
+    connect(editor, &TREdit::Change, this, guarded([this] {
+        if (editorChanged)
+            editorChanged();
+        else
+            Modification();
+    }));
     return editor;
 }
 

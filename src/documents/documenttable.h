@@ -109,6 +109,12 @@ public:
     // Saving, supplied by the file commands; CloseDocument uses it for
     // modified documents.
     std::function<SaveResult(int slot)> saveDocument;
+    // The main window's handler of every editor's change event; it runs
+    // Modification. Without one, editors call Modification themselves.
+    std::function<void()> editorChanged;
+    // True while the program itself changes the active tab: the page
+    // control's change signal then does not stand for a user's choice.
+    bool isProgramActivation() const { return m_programActivation; }
 
     QTabWidget* pageEdition() const { return m_pageEdition; }
 
