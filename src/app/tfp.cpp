@@ -27,6 +27,7 @@
 #include "widgets/statusbar.h"
 #include "widgets/statusindicators.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -34,6 +35,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScopeGuard>
+#include <QSessionManager>
 #include <QShortcut>
 #include <QSplitter>
 #include <QToolBar>
@@ -356,6 +358,16 @@ void TFp::buildStatusBar()
 
 void TFp::connectHandlers()
 {
+    // Logging out or shutting down asks every window to close. The Exit
+    // rule decides: refused (a document is unsaved and the option asks for
+    // it), the session manager is told to cancel, so nothing is lost; else
+    // the program ends normally and saves its settings.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+        bool allowed = false;
+        runGuarded([&] { allowed = sessionEnding(); });
+        if (!allowed)
+            manager.cancel();
+    });
     // The page control reports only the user's own tab changes; the program
     // runs the page change itself after each activation it makes.
     connect(pageEdition, &QTabWidget::currentChanged, this, guarded([this] {
@@ -565,8 +577,19 @@ void TFp::btSaveAllClick() { m_files->SaveAll(); }
 
 void TFp::mnuExitClick()
 {
-    if (m_files->ExitAllowed(Option->chkboxOptionAllFileSaved->isChecked()))
+    if (exitAllowed())
         terminateApplication();
+}
+
+bool TFp::exitAllowed() const { return m_files->ExitAllowed(Option->chkboxOptionAllFileSaved->isChecked()); }
+
+bool TFp::sessionEnding()
+{
+    if (!exitAllowed())
+        return false;
+    // The window may close now; the program then ends as after "Quitter".
+    m_terminating = true;
+    return true;
 }
 
 void TFp::mnuCopyClick() { m_edit->Copy(); }

@@ -155,6 +155,13 @@ public:
     // Find, Find / Replace and Next, with the search state.
     SearchCommands& search() { return *m_search; }
 
+    // Whether Exit may end the program now (the all-saved option and the
+    // documents' modified flags).
+    bool exitAllowed() const;
+    // The desktop session is ending: true when the program may end (its
+    // window then accepts to close), false to ask the session to cancel.
+    bool sessionEnding();
+
     // True once the program has been told to end.
     bool isTerminating() const { return m_terminating; }
     // What ending the program does; QCoreApplication::exit(0) unless a test

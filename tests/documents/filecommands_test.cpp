@@ -10,6 +10,7 @@
 #include "widgets/pagecontrol.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -318,4 +319,20 @@ TEST_F(FileCommandsTest, ExitWithoutTheCheckEndsAtOnce)
     Fp->mnuExit->trigger();
     EXPECT_EQ(m_terminated, 1);
     EXPECT_TRUE(Fp->isTerminating());
+}
+
+TEST_F(FileCommandsTest, TheEndOfTheDesktopSessionFollowsTheExitRule)
+{
+    typeInto(docs().currentEditor(), QStringLiteral("pas encore fini"));
+    setAllFileSaved(true);
+    EXPECT_FALSE(Fp->sessionEnding()) << "unsaved work: the session is asked to wait";
+    QCloseEvent refused;
+    QApplication::sendEvent(Fp, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+
+    setAllFileSaved(false);
+    EXPECT_TRUE(Fp->sessionEnding());
+    QCloseEvent accepted;
+    QApplication::sendEvent(Fp, &accepted);
+    EXPECT_TRUE(accepted.isAccepted()) << "the window lets the session close it";
 }
