@@ -139,21 +139,9 @@ TEST_F(ProgramTest, FormsAreCreatedInOrderWithTheirGeometry)
     EXPECT_FALSE(Option->windowFlags() & Qt::WindowCloseButtonHint);
 }
 
-TEST_F(ProgramTest, OptionsStartFromTheirDesignValuesInFrench)
+TEST_F(ProgramTest, OptionsCaptionsAreFrench)
 {
-    for (TCheckBox* box : {Option->chkboxOptionStatusBar, Option->chkboxOptionExplorer,
-                           Option->chkboxOptionFileInformation, Option->chkboxOptionToolbar,
-                           Option->chkboxOptionAllFileSaved, Option->chkboxOptionSeveralTimes})
-        EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
-    EXPECT_EQ(Option->rdgroupOptionTabPosition->itemIndex(), 0);
-    EXPECT_EQ(Option->comboOptionColorEditeur->colorValue(), Colors::clWhite);
-    EXPECT_EQ(Option->comboOptionColorExplorer->colorValue(), Colors::clWhite);
-    EXPECT_EQ(Option->comboOptionColorFontEditeur->colorValue(), Colors::clBlack);
-    EXPECT_EQ(Option->comboOptionColorFontExplorer->colorValue(), Colors::clBlack);
     EXPECT_EQ(Option->comboOptionColorEditeur->currentText(), QStringLiteral("White"));
-    EXPECT_TRUE(Option->comboOptionFontEditeur->fontName().isEmpty());
-    EXPECT_TRUE(Option->comboOptionFontExplorer->fontName().isEmpty());
-
     EXPECT_EQ(Option->chkboxOptionStatusBar->text(), QStringLiteral("Bar de status"));
     EXPECT_EQ(Option->chkboxOptionAllFileSaved2->text(), QStringLiteral(" sauvé(s)en quittant."));
     EXPECT_EQ(Option->rdgroupOptionTabPosition->title(), QStringLiteral("Position onglets"));
@@ -163,10 +151,6 @@ TEST_F(ProgramTest, OptionsStartFromTheirDesignValuesInFrench)
     EXPECT_EQ(items, (QStringList{"Haut", "Droite", "Gauche", "Bas"}));
     EXPECT_EQ(Option->lbOptionExit->text(), QStringLiteral("Click here to exit"));
     EXPECT_EQ(Option->chkboxOptionAllFileSaved->toolTip(), QStringLiteral("You can't exit if one file is not saved"));
-
-    // The status bar option reads ticked while the bar is hidden: start-up
-    // applies nothing of the options to the main window.
-    EXPECT_FALSE(Fp->statusbarFp->isVisible());
 }
 
 TEST_F(ProgramTest, ErrorTextsGetTheFullStopRule)
