@@ -6,7 +6,7 @@ namespace StringTable {
 namespace {
 
 struct Entry {
-    int id;
+    StringId id;
     const char16_t* text;
 };
 

@@ -116,7 +116,7 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
     panelFpExplorateur->setPanelWidth(217);
     buildStatusBar();
 
-    m_documents = std::make_unique<DocumentTable>(pageEdition, *this, LoadStr(65188),
+    m_documents = std::make_unique<DocumentTable>(pageEdition, *this, LoadStr(sNewPage),
                                                   [this] { return editorLookFromOptions(); });
     openDialogFp = createOpenDialog(this);
     saveDialogFp = createSaveDialog(this);
@@ -137,7 +137,7 @@ void TFp::FormCreate()
 {
     formstorageFp = new TFormStorage(this, QStringLiteral("formstorageFp"), storedProps());
     runGuarded([this] { formstorageFp->RestoreFormSettings(); });
-    setApplicationTitle(LoadStr(65185));
+    setApplicationTitle(LoadStr(sAppTitle));
     translateCaptions();
 }
 
@@ -420,42 +420,42 @@ void TFp::connectHandlers()
 
 void TFp::translateCaptions()
 {
-    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurDirectory), LoadStr(65186));
-    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurFiles), LoadStr(65187));
-    mnuFile->setTitle(LoadStr(65189));
-    mnuNew->setText(LoadStr(65190));
-    mnuOpen->setText(LoadStr(65191));
-    mnuClose->setText(LoadStr(65192));
-    mnuCloseAll->setText(LoadStr(65193));
-    mnuSave->setText(LoadStr(65194));
-    mnuSaveAll->setText(LoadStr(65195));
-    mnuExit->setText(LoadStr(65196));
-    mnuEdition->setTitle(LoadStr(65197));
-    mnuCopy->setText(LoadStr(65198));
-    mnuPaste->setText(LoadStr(65199));
-    mnuCut->setText(LoadStr(65168));
-    mnuFind->setText(LoadStr(65169));
-    mnuFindReplace->setText(LoadStr(65170));
-    mnuTimeUs->setText(LoadStr(65171));
-    mnuTimeEurope->setText(LoadStr(65172));
-    mnuNext->setText(LoadStr(65173));
-    mnuUndo->setText(LoadStr(65174));
-    mnuClearUndo->setText(LoadStr(65175));
-    mnuOption->setText(LoadStr(65176));
-    mnuAbout->setText(LoadStr(65177));
-    btNew->setToolTip(LoadStr(65178));
-    btClose->setToolTip(LoadStr(65179));
-    btSave->setToolTip(LoadStr(65180));
-    btSaveAll->setToolTip(LoadStr(65181));
-    btOpen->setToolTip(LoadStr(65182));
+    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurDirectory), LoadStr(sTabDirectories));
+    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurFiles), LoadStr(sTabFiles));
+    mnuFile->setTitle(LoadStr(sMenuFile));
+    mnuNew->setText(LoadStr(sMenuNew));
+    mnuOpen->setText(LoadStr(sMenuOpen));
+    mnuClose->setText(LoadStr(sMenuClose));
+    mnuCloseAll->setText(LoadStr(sMenuCloseAll));
+    mnuSave->setText(LoadStr(sMenuSave));
+    mnuSaveAll->setText(LoadStr(sMenuSaveAll));
+    mnuExit->setText(LoadStr(sMenuExit));
+    mnuEdition->setTitle(LoadStr(sMenuEdition));
+    mnuCopy->setText(LoadStr(sMenuCopy));
+    mnuPaste->setText(LoadStr(sMenuPaste));
+    mnuCut->setText(LoadStr(sMenuCut));
+    mnuFind->setText(LoadStr(sMenuFind));
+    mnuFindReplace->setText(LoadStr(sMenuFindReplace));
+    mnuTimeUs->setText(LoadStr(sMenuTimeUs));
+    mnuTimeEurope->setText(LoadStr(sMenuTimeEurope));
+    mnuNext->setText(LoadStr(sMenuNext));
+    mnuUndo->setText(LoadStr(sMenuUndo));
+    mnuClearUndo->setText(LoadStr(sMenuClearUndo));
+    mnuOption->setText(LoadStr(sMenuOption));
+    mnuAbout->setText(LoadStr(sMenuAbout));
+    btNew->setToolTip(LoadStr(sHintNew));
+    btClose->setToolTip(LoadStr(sHintClose));
+    btSave->setToolTip(LoadStr(sHintSave));
+    btSaveAll->setToolTip(LoadStr(sHintSaveAll));
+    btOpen->setToolTip(LoadStr(sHintOpen));
 
     // Screen readers name the toolbar buttons by their hint and the
     // explorer's views by their page.
     for (QToolButton* button : {btNew, btClose, btSave, btSaveAll, btOpen})
         button->setAccessibleName(button->toolTip());
-    extpageExplorateur->setAccessibleName(LoadStr(65230));
-    treeviewFp->setAccessibleName(LoadStr(65186));
-    listviewFp->setAccessibleName(LoadStr(65187));
+    extpageExplorateur->setAccessibleName(LoadStr(sOptionExplorer));
+    treeviewFp->setAccessibleName(LoadStr(sTabDirectories));
+    listviewFp->setAccessibleName(LoadStr(sTabFiles));
 }
 
 const QStringList& TFp::storedProps()

@@ -17,7 +17,6 @@
 namespace {
 constexpr int nameCapacity = 100;
 constexpr int extensionCapacity = 5;
-constexpr int emptyTextId = 65184; // clears the save dialog's file name
 
 ScrivoError cannotOpen(const QString& fileName)
 {
@@ -149,7 +148,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     if (fileName.isEmpty())
         return SaveResult::Stop;
     if (!QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
-        setDialogFileName(m_saveDialog, LoadStr(emptyTextId));
+        setDialogFileName(m_saveDialog, LoadStr(sEmpty));
         return SaveResult::Stop;
     }
     // Named and marked saved only once the file holds the text: after a
@@ -157,7 +156,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     writeDocument(slotIndex, expandedPath(fileName));
     s.Modified = 0;
     SetDocumentFileName(slotIndex, fileName);
-    setDialogFileName(m_saveDialog, LoadStr(emptyTextId));
+    setDialogFileName(m_saveDialog, LoadStr(sEmpty));
     return SaveResult::Written;
 }
 

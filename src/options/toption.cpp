@@ -216,29 +216,29 @@ void TOption::buildLayout()
 
 void TOption::translateCaptions()
 {
-    lbOption1Title->setText(LoadStr(65228));
-    chkboxOptionStatusBar->setText(LoadStr(65229));
-    chkboxOptionExplorer->setText(LoadStr(65230));
-    chkboxOptionFileInformation->setText(LoadStr(65231));
-    chkboxOptionToolbar->setText(LoadStr(65200));
-    chkboxOptionAllFileSaved->setText(LoadStr(65201));
-    chkboxOptionAllFileSaved2->setText(LoadStr(65202));
-    chkboxOptionSeveralTimes->setText(LoadStr(65203));
-    chkboxOptionSeveralTimes2->setText(LoadStr(65204));
-    lbOption2Title->setText(LoadStr(65205));
-    lbOptionExplorer->setText(LoadStr(65207));
-    lbOption2TitleEditor->setText(LoadStr(65206));
-    lbOptionColorExplorer->setText(LoadStr(65208));
-    lbOptionColorEditeur->setText(LoadStr(65208));
-    lbOptionColorFontExplorer->setText(LoadStr(65209));
-    lbOptionColorFontEditeur->setText(LoadStr(65209));
-    lbOptionFontExplorer->setText(LoadStr(65210));
-    lbOptionFontEditeur->setText(LoadStr(65210));
-    rdgroupOptionTabPosition->setTitle(LoadStr(65211));
-    rdgroupOptionTabPosition->setItemText(0, LoadStr(65212));
-    rdgroupOptionTabPosition->setItemText(1, LoadStr(65215));
-    rdgroupOptionTabPosition->setItemText(2, LoadStr(65214));
-    rdgroupOptionTabPosition->setItemText(3, LoadStr(65213));
+    lbOption1Title->setText(LoadStr(sOption1Title));
+    chkboxOptionStatusBar->setText(LoadStr(sOptionStatusBar));
+    chkboxOptionExplorer->setText(LoadStr(sOptionExplorer));
+    chkboxOptionFileInformation->setText(LoadStr(sOptionFileInformation));
+    chkboxOptionToolbar->setText(LoadStr(sOptionToolbar));
+    chkboxOptionAllFileSaved->setText(LoadStr(sOptionAllFileSaved));
+    chkboxOptionAllFileSaved2->setText(LoadStr(sOptionAllFileSaved2));
+    chkboxOptionSeveralTimes->setText(LoadStr(sOptionSeveralTimes));
+    chkboxOptionSeveralTimes2->setText(LoadStr(sOptionSeveralTimes2));
+    lbOption2Title->setText(LoadStr(sOption2Title));
+    lbOptionExplorer->setText(LoadStr(sOptionExplorerTitle));
+    lbOption2TitleEditor->setText(LoadStr(sOptionEditorTitle));
+    lbOptionColorExplorer->setText(LoadStr(sOptionBackgroundColor));
+    lbOptionColorEditeur->setText(LoadStr(sOptionBackgroundColor));
+    lbOptionColorFontExplorer->setText(LoadStr(sOptionFontColor));
+    lbOptionColorFontEditeur->setText(LoadStr(sOptionFontColor));
+    lbOptionFontExplorer->setText(LoadStr(sOptionFont));
+    lbOptionFontEditeur->setText(LoadStr(sOptionFont));
+    rdgroupOptionTabPosition->setTitle(LoadStr(sOptionTabPosition));
+    rdgroupOptionTabPosition->setItemText(0, LoadStr(sOptionTabTop));
+    rdgroupOptionTabPosition->setItemText(1, LoadStr(sOptionTabRight));
+    rdgroupOptionTabPosition->setItemText(2, LoadStr(sOptionTabLeft));
+    rdgroupOptionTabPosition->setItemText(3, LoadStr(sOptionTabBottom));
 
     // The two columns share their label texts; the column tells them apart.
     const QString explorer = lbOptionExplorer->text();

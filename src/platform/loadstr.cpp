@@ -10,4 +10,4 @@ StringResolver& resolver()
 
 void setStringResolver(StringResolver r) { resolver() = std::move(r); }
 
-QString LoadStr(int id) { return resolver() ? resolver()(id) : QString(); }
+QString LoadStr(StringId id) { return resolver() ? resolver()(id) : QString(); }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/stringids.h"
+
 #include <QString>
 
 #include <functional>
@@ -11,4 +13,4 @@ using StringResolver = std::function<QString(int id)>;
 
 void setStringResolver(StringResolver resolver);
 // The text of a string id; empty when no table is installed or the id is unknown.
-QString LoadStr(int id);
+QString LoadStr(StringId id);

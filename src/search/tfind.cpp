@@ -44,12 +44,12 @@ void TFind::buildLayout()
 
 void TFind::FormCreate()
 {
-    setTitle(lbFindTitle, LoadStr(65247));
-    setCaption(lbFindWord, LoadStr(65216), zeFindMot->x() - 4);
-    chkboxFindWord->setText(LoadStr(65217));
-    chkboxFindCase->setText(LoadStr(65218));
-    btFindStart->setText(LoadStr(65219));
-    btFindCancel->setText(LoadStr(65220));
+    setTitle(lbFindTitle, LoadStr(sFindTitle));
+    setCaption(lbFindWord, LoadStr(sFindWord), zeFindMot->x() - 4);
+    chkboxFindWord->setText(LoadStr(sFindWholeWord));
+    chkboxFindCase->setText(LoadStr(sFindMatchCase));
+    btFindStart->setText(LoadStr(sFindStart));
+    btFindCancel->setText(LoadStr(sFindCancel));
     nameAfterLabel(zeFindMot, lbFindWord);
 }
 

@@ -54,13 +54,13 @@ void TFindReplace::buildLayout()
 
 void TFindReplace::FormCreate()
 {
-    setTitle(lbFindReplaceTitle, LoadStr(65221));
-    setCaption(lbFindReplaceMot, LoadStr(65222), zeFindReplaceMot->x() - 4);
-    setCaption(lbFindReplaceBy, LoadStr(65223), zeFindReplaceBy->x() - 4);
-    chkboxFindReplaceWord->setText(LoadStr(65224));
-    chkboxFindReplaceCase->setText(LoadStr(65225));
-    btFindReplaceStart->setText(LoadStr(65226));
-    btFindReplaceCancel->setText(LoadStr(65227));
+    setTitle(lbFindReplaceTitle, LoadStr(sFindReplaceTitle));
+    setCaption(lbFindReplaceMot, LoadStr(sFindReplaceWord), zeFindReplaceMot->x() - 4);
+    setCaption(lbFindReplaceBy, LoadStr(sFindReplaceBy), zeFindReplaceBy->x() - 4);
+    chkboxFindReplaceWord->setText(LoadStr(sFindReplaceWholeWord));
+    chkboxFindReplaceCase->setText(LoadStr(sFindReplaceMatchCase));
+    btFindReplaceStart->setText(LoadStr(sFindReplaceStart));
+    btFindReplaceCancel->setText(LoadStr(sFindReplaceCancel));
     nameAfterLabel(zeFindReplaceMot, lbFindReplaceMot);
     nameAfterLabel(zeFindReplaceBy, lbFindReplaceBy);
 }

@@ -200,11 +200,11 @@ TEST(StringTable, HoldsEveryCaptionOfTheFormsOnce)
             EXPECT_TRUE(StringTable::contains(id)) << id;
         }
     }
-    EXPECT_TRUE(StringTable::contains(65247));
+    EXPECT_TRUE(StringTable::contains(sFindTitle));
     EXPECT_EQ(ids.size(), 64);
-    EXPECT_EQ(StringTable::text(65184), QString());
-    EXPECT_EQ(StringTable::text(65188), QStringLiteral("Nouvelle page"));
-    EXPECT_EQ(StringTable::text(65174), QStringLiteral("Défaire"));
-    EXPECT_EQ(StringTable::text(65202), QStringLiteral(" sauvé(s)en quittant."));
+    EXPECT_EQ(StringTable::text(sEmpty), QString());
+    EXPECT_EQ(StringTable::text(sNewPage), QStringLiteral("Nouvelle page"));
+    EXPECT_EQ(StringTable::text(sMenuUndo), QStringLiteral("Défaire"));
+    EXPECT_EQ(StringTable::text(sOptionAllFileSaved2), QStringLiteral(" sauvé(s)en quittant."));
     EXPECT_TRUE(StringTable::text(1).isEmpty());
 }
