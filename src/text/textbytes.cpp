@@ -1,0 +1,605 @@
+#include "text/textbytes.h"
+
+#include <QChar>
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Valid runs are counted sixteen bytes at a time with per-byte rules that
+// agree with the tokens: a byte starts a position unless it is a
+// continuation byte or the LF of a CR LF; a four-byte lead adds a second
+// position (the low surrogate); a break starts at a CR or at an LF not
+// preceded by CR. Runs holding raw bytes are decoded token by token.
+
+namespace TextBytes {
+
+namespace {
+
+using uchar = unsigned char;
+
+// The scans that count bits run in a second version for processors with a
+// population count instruction (the baseline x86-64 set has none, and the
+// library's fallback costs a call per count); the dynamic linker picks one.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define SCRIVO_BIT_COUNTING __attribute__((target_clones("default", "popcnt")))
+#else
+#define SCRIVO_BIT_COUNTING
+#endif
+
+const uchar* bytesOf(QByteArrayView v) { return reinterpret_cast<const uchar*>(v.data()); }
+
+// Length of the valid UTF-8 sequence at p (avail bytes readable), or 0
+// when the byte there does not start one: it is then a raw byte. Overlong
+// forms, surrogates and values past U+10FFFF are not valid.
+int sequenceLength(const uchar* p, qsizetype avail)
+{
+    const uchar c = p[0];
+    int n;
+    uchar low = 0x80;
+    uchar high = 0xBF;
+    if (c < 0xC2)
+        return 0;
+    if (c <= 0xDF) {
+        n = 2;
+    } else if (c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0)
+            low = 0xA0;
+        else if (c == 0xED)
+            high = 0x9F;
+    } else if (c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0)
+            low = 0x90;
+        else if (c == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (avail < n || p[1] < low || p[1] > high)
+        return 0;
+    for (int k = 2; k < n; ++k)
+        if ((p[k] & 0xC0) != 0x80)
+            return 0;
+    return n;
+}
+
+char32_t sequenceValue(const uchar* p, int n)
+{
+    switch (n) {
+    case 2: return char32_t(p[0] & 0x1F) << 6 | (p[1] & 0x3F);
+    case 3: return char32_t(p[0] & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F);
+    default:
+        return char32_t(p[0] & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6
+            | (p[3] & 0x3F);
+    }
+}
+
+// One token at p: its bytes and the positions it takes.
+struct Token {
+    int bytes;
+    int units;
+    bool lineBreak;
+};
+
+Token tokenAt(const uchar* p, const uchar* end)
+{
+    const uchar c = *p;
+    if (c < 0x80) {
+        if (c == '\r')
+            return {(p + 1 < end && p[1] == '\n') ? 2 : 1, 1, true};
+        return {1, 1, c == '\n'};
+    }
+    const int n = sequenceLength(p, end - p);
+    if (n == 0)
+        return {1, 1, false};
+    return {n, n == 4 ? 2 : 1, false};
+}
+
+void putUtf8(QByteArray& out, char32_t cp)
+{
+    if (cp < 0x80) {
+        out.append(char(cp));
+    } else if (cp < 0x800) {
+        out.append(char(0xC0 | (cp >> 6)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.append(char(0xE0 | (cp >> 12)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.append(char(0xF0 | (cp >> 18)));
+        out.append(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.append(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+bool continuation(uchar c) { return (c & 0xC0) == 0x80; }
+
+bool startsUnit(const uchar* p, qsizetype j)
+{
+    return !continuation(p[j]) && !(p[j] == '\n' && j > 0 && p[j - 1] == '\r');
+}
+
+bool startsBreak(const uchar* p, qsizetype j)
+{
+    return p[j] == '\r' || (p[j] == '\n' && !(j > 0 && p[j - 1] == '\r'));
+}
+
+int unitsStarted(uchar c) { return c >= 0xF0 ? 2 : 1; }
+
+inline int bitCount(unsigned x) { return std::popcount(x); }
+
+// Bit k of each mask stands for the byte at i + k.
+struct Masks {
+    unsigned starts; // bytes that start a position
+    unsigned four;   // four-byte leads
+    unsigned breaks; // bytes that start a line break
+    unsigned high;   // bytes of 0x80 and above
+    unsigned cr;     // CR bytes
+    int units() const { return bitCount(starts) + bitCount(four); }
+};
+
+constexpr qsizetype Block = 16;
+
+// The masks of the 16 bytes at p + i (i + 16 <= the run's size).
+inline __attribute__((always_inline)) Masks masksAt(const uchar* p, qsizetype i)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const __m128i prev = i > 0 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1)) : _mm_slli_si128(v, 1);
+    const auto mask = [](__m128i m) { return unsigned(_mm_movemask_epi8(m)); };
+    const unsigned notContinuation = mask(_mm_cmpgt_epi8(v, _mm_set1_epi8(char(0xBF))));
+    const unsigned four = mask(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(char(0xF0))), _mm_set1_epi8(char(0xF0))));
+    const unsigned lf = mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')));
+    const unsigned cr = mask(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+    const unsigned afterCr = mask(_mm_cmpeq_epi8(prev, _mm_set1_epi8('\r')));
+    return {notContinuation & ~(lf & afterCr), four, cr | (lf & ~afterCr), mask(v), cr};
+#else
+    Masks m{0, 0, 0, 0, 0};
+    for (int k = 0; k < Block; ++k) {
+        const qsizetype j = i + k;
+        m.starts |= unsigned(startsUnit(p, j)) << k;
+        m.four |= unsigned(p[j] >= 0xF0) << k;
+        m.breaks |= unsigned(startsBreak(p, j)) << k;
+        m.high |= unsigned(p[j] >= 0x80) << k;
+        m.cr |= unsigned(p[j] == '\r') << k;
+    }
+    return m;
+#endif
+}
+
+unsigned highMask(const uchar* p, qsizetype i)
+{
+#if defined(__SSE2__)
+    return unsigned(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i))));
+#else
+    unsigned m = 0;
+    for (int k = 0; k < Block; ++k)
+        m |= unsigned(p[i + k] >= 0x80) << k;
+    return m;
+#endif
+}
+
+bool isValid(const uchar* p, qsizetype n, bool& ascii)
+{
+    ascii = true;
+    qsizetype i = 0;
+    while (i < n) {
+        if (i + Block <= n) {
+            const unsigned high = highMask(p, i);
+            if (high == 0) {
+                i += Block;
+                continue;
+            }
+            i += std::countr_zero(high);
+        } else if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        ascii = false;
+        const int len = sequenceLength(p + i, n - i);
+        if (len == 0)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
+#if defined(__SSE2__)
+// Counts of whole blocks from i on, in byte counters summed every 255
+// blocks; returns where it stopped.
+qsizetype countValidBlocks(const uchar* p, qsizetype i, qsizetype n, Metrics& m, unsigned& high)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i f0 = _mm_set1_epi8(char(0xF0));
+    const __m128i lastContinuation = _mm_set1_epi8(char(0xBF));
+    __m128i highSeen = zero;
+    while (i + Block <= n) {
+        __m128i units = zero;
+        __m128i breaks = zero;
+        for (int round = 0; round < 127 && i + Block <= n; ++round, i += Block) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i prev = i > 0 ? _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1)) : _mm_slli_si128(v, 1);
+            const __m128i isLf = _mm_cmpeq_epi8(v, lf);
+            const __m128i isCr = _mm_cmpeq_epi8(v, cr);
+            const __m128i lfAfterCr = _mm_and_si128(isLf, _mm_cmpeq_epi8(prev, cr));
+            const __m128i starts = _mm_andnot_si128(lfAfterCr, _mm_cmpgt_epi8(v, lastContinuation));
+            const __m128i four = _mm_cmpeq_epi8(_mm_and_si128(v, f0), f0);
+            // Each lane adds at most two per round: 127 rounds fit a byte.
+            units = _mm_sub_epi8(_mm_sub_epi8(units, starts), four);
+            breaks = _mm_sub_epi8(breaks, _mm_or_si128(isCr, _mm_andnot_si128(lfAfterCr, isLf)));
+            highSeen = _mm_or_si128(highSeen, v);
+        }
+        const auto sum = [&](__m128i counts) {
+            const __m128i sad = _mm_sad_epu8(counts, zero);
+            return qint64(_mm_cvtsi128_si64(sad)) + qint64(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sad, sad)));
+        };
+        m.units += sum(units);
+        m.breaks += sum(breaks);
+    }
+    high |= unsigned(_mm_movemask_epi8(highSeen));
+    return i;
+}
+#endif
+
+Metrics measureValid(const uchar* p, qsizetype n)
+{
+    Metrics m;
+    unsigned high = 0;
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    i = countValidBlocks(p, i, n, m, high);
+#endif
+    for (; i < n; ++i) {
+        m.units += startsUnit(p, i) ? unitsStarted(p[i]) : 0;
+        m.breaks += startsBreak(p, i);
+        high |= p[i] >= 0x80;
+    }
+    m.ascii = high == 0;
+    return m;
+}
+
+Metrics measureTokens(const uchar* p, qsizetype n)
+{
+    Metrics m;
+    for (qsizetype i = 0; i < n;) {
+        const Token t = tokenAt(p + i, p + n);
+        m.ascii = m.ascii && p[i] < 0x80;
+        m.valid = m.valid && (p[i] < 0x80 || t.bytes > 1);
+        m.units += t.units;
+        m.breaks += t.lineBreak;
+        i += t.bytes;
+    }
+    return m;
+}
+
+void widenBlock(const uchar* p, char16_t* d)
+{
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(v, zero));
+#else
+    for (int k = 0; k < Block; ++k)
+        d[k] = p[k];
+#endif
+}
+
+// Decodes the token at p[i] into d; returns the bytes it took.
+int decodeToken(const uchar* p, qsizetype i, qsizetype n, char16_t*& d)
+{
+    const uchar c = p[i];
+    if (c < 0x80) {
+        *d++ = c == '\r' ? u'\n' : char16_t(c);
+        return (c == '\r' && i + 1 < n && p[i + 1] == '\n') ? 2 : 1;
+    }
+    const int len = sequenceLength(p + i, n - i);
+    if (len == 0) {
+        *d++ = char16_t(RawByteBase + c);
+        return 1;
+    }
+    const char32_t cp = sequenceValue(p + i, len);
+    if (QChar::requiresSurrogates(cp)) {
+        *d++ = QChar::highSurrogate(cp);
+        *d++ = QChar::lowSurrogate(cp);
+    } else {
+        *d++ = char16_t(cp);
+    }
+    return len;
+}
+
+} // namespace
+
+QByteArrayView breakBytes(Break style)
+{
+    switch (style) {
+    case Break::CRLF: return "\r\n";
+    case Break::LF: return "\n";
+    case Break::CR: return "\r";
+    }
+    return "\r\n";
+}
+
+Metrics measure(QByteArrayView bytes)
+{
+    const uchar* p = bytesOf(bytes);
+    bool ascii = true;
+    if (isValid(p, bytes.size(), ascii))
+        return measureValid(p, bytes.size());
+    return measureTokens(p, bytes.size());
+}
+
+Metrics measurePrefix(QByteArrayView bytes, qsizetype offset, bool valid)
+{
+    const uchar* p = bytesOf(bytes);
+    return valid ? measureValid(p, offset) : measureTokens(p, offset);
+}
+
+bool cleanJunction(QByteArrayView left, QByteArrayView right)
+{
+    if (left.isEmpty() || right.isEmpty())
+        return true;
+    const uchar* l = bytesOf(left);
+    const qsizetype ln = left.size();
+    if (l[ln - 1] == '\r' && right[0] == '\n')
+        return false;
+    // The nearest byte before the junction that is not a continuation byte;
+    // only a lead byte cut short by the junction can take bytes after it.
+    for (qsizetype k = 1; k <= std::min<qsizetype>(3, ln); ++k) {
+        const uchar c = l[ln - k];
+        if (continuation(c))
+            continue;
+        if (c < 0xC2)
+            return true;
+        uchar window[4];
+        const qsizetype fromRight = std::min<qsizetype>(4 - k, right.size());
+        std::memcpy(window, l + ln - k, std::size_t(k));
+        std::memcpy(window + k, right.data(), std::size_t(fromRight));
+        return sequenceLength(window, k + fromRight) <= k;
+    }
+    return true;
+}
+
+bool firstBreak(QByteArrayView bytes, Break& style)
+{
+    const char* p = bytes.data();
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] == '\n') {
+            style = Break::LF;
+            return true;
+        }
+        if (p[i] == '\r') {
+            style = (i + 1 < n && p[i + 1] == '\n') ? Break::CRLF : Break::CR;
+            return true;
+        }
+    }
+    return false;
+}
+
+void appendText(QByteArrayView bytes, QString& out)
+{
+    const uchar* p = bytesOf(bytes);
+    const qsizetype n = bytes.size();
+    const qsizetype start = out.size();
+    // Never more units than bytes; room for one block written ahead.
+    out.resize(start + n + Block);
+    char16_t* const begin = reinterpret_cast<char16_t*>(out.data());
+    char16_t* d = begin + start;
+    qsizetype i = 0;
+    while (i < n) {
+        if (i + Block <= n) {
+            // Widen sixteen bytes at once; keep the plain ASCII ones before
+            // the first byte that needs decoding.
+            const Masks m = masksAt(p, i);
+            widenBlock(p + i, d);
+            const unsigned special = m.high | m.cr;
+            if (special == 0) {
+                i += Block;
+                d += Block;
+                continue;
+            }
+            const int plain = std::countr_zero(special);
+            i += plain;
+            d += plain;
+        }
+        i += decodeToken(p, i, n, d);
+    }
+    out.truncate(d - begin);
+}
+
+QString toText(QByteArrayView bytes)
+{
+    QString out;
+    appendText(bytes, out);
+    return out;
+}
+
+SCRIVO_BIT_COUNTING
+qsizetype byteOffset(QByteArrayView bytes, qsizetype units, bool valid)
+{
+    const uchar* p = bytesOf(bytes);
+    const qsizetype n = bytes.size();
+    if (!valid) {
+        qsizetype i = 0;
+        while (units > 0 && i < n) {
+            const Token t = tokenAt(p + i, p + n);
+            if (t.units > units)
+                break; // inside a surrogate pair: its start
+            units -= t.units;
+            i += t.bytes;
+        }
+        return i;
+    }
+    qsizetype i = 0;
+    for (; i + Block <= n; i += Block) {
+        const int inBlock = masksAt(p, i).units();
+        if (inBlock > units)
+            break;
+        units -= inBlock;
+    }
+    for (; i < n; ++i) {
+        if (!startsUnit(p, i))
+            continue;
+        const int w = unitsStarted(p[i]);
+        if (units == 0 || w > units)
+            return i;
+        units -= w;
+    }
+    return n;
+}
+
+SCRIVO_BIT_COUNTING
+qsizetype byteAfterBreak(QByteArrayView bytes, qint64 k)
+{
+    // Break bytes never occur inside a multi-byte character, so the masks
+    // find them whatever the run holds.
+    const uchar* p = bytesOf(bytes);
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    for (; i + Block <= n; i += Block) {
+        const int inBlock = bitCount(masksAt(p, i).breaks);
+        if (inBlock >= k)
+            break;
+        k -= inBlock;
+    }
+    for (; i < n; ++i) {
+        if (startsBreak(p, i) && --k == 0)
+            return (p[i] == '\r' && i + 1 < n && p[i + 1] == '\n') ? i + 2 : i + 1;
+    }
+    return -1;
+}
+
+SCRIVO_BIT_COUNTING
+LineStarts lineStarts(QByteArrayView bytes, bool valid)
+{
+    const uchar* p = bytesOf(bytes);
+    const qsizetype n = bytes.size();
+    LineStarts starts;
+    const auto add = [&](qint64 unitsBefore, qsizetype at) {
+        starts.units.push_back(qint32(unitsBefore + 1));
+        starts.bytes.push_back(qint32((p[at] == '\r' && at + 1 < n && p[at + 1] == '\n') ? at + 2 : at + 1));
+    };
+    qint64 units = 0;
+    if (!valid) {
+        for (qsizetype i = 0; i < n;) {
+            const Token t = tokenAt(p + i, p + n);
+            if (t.lineBreak)
+                add(units, i);
+            units += t.units;
+            i += t.bytes;
+        }
+        return starts;
+    }
+    qsizetype i = 0;
+    for (; i + Block <= n; i += Block) {
+        const Masks m = masksAt(p, i);
+        for (unsigned breaks = m.breaks; breaks != 0; breaks &= breaks - 1) {
+            const int bit = std::countr_zero(breaks);
+            const unsigned below = (1u << bit) - 1;
+            add(units + bitCount(m.starts & below) + bitCount(m.four & below), i + bit);
+        }
+        units += m.units();
+    }
+    for (; i < n; ++i) {
+        if (startsBreak(p, i))
+            add(units, i);
+        units += startsUnit(p, i) ? unitsStarted(p[i]) : 0;
+    }
+    return starts;
+}
+
+qsizetype tokenBoundaryAtOrBefore(QByteArrayView bytes, qsizetype offset)
+{
+    const uchar* p = bytesOf(bytes);
+    const qsizetype n = bytes.size();
+    if (offset <= 0 || offset >= n)
+        return std::clamp<qsizetype>(offset, 0, n);
+    if (p[offset - 1] == '\r' && p[offset] == '\n')
+        return offset - 1;
+    if (!continuation(p[offset]))
+        return offset;
+    for (qsizetype k = 1; k <= std::min<qsizetype>(3, offset); ++k) {
+        if (continuation(p[offset - k]))
+            continue;
+        return sequenceLength(p + offset - k, n - offset + k) > k ? offset - k : offset;
+    }
+    return offset;
+}
+
+QString storedForm(QStringView text)
+{
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    qsizetype first = 0;
+    while (first < n && s[first] != u'\r' && !QChar::isSurrogate(s[first]))
+        ++first;
+    if (first == n)
+        return text.toString();
+    QString out;
+    out.reserve(n);
+    out.append(text.first(first));
+    for (qsizetype i = first; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c == u'\r') {
+            if (i + 1 < n && s[i + 1] == u'\n')
+                ++i;
+            out.append(u'\n');
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            out.append(QChar(c));
+            out.append(QChar(s[++i]));
+        } else if (QChar::isSurrogate(c)) {
+            out.append(QChar(QChar::ReplacementCharacter));
+        } else {
+            out.append(QChar(c));
+        }
+    }
+    return out;
+}
+
+std::vector<QByteArray> encode(QStringView text, Break style)
+{
+    std::vector<QByteArray> runs;
+    const QByteArrayView lineBreak = breakBytes(style);
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    QByteArray run;
+    run.reserve(n + n / 2);
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (c < 0x80) {
+            if (c == u'\n')
+                run.append(lineBreak);
+            else
+                run.append(char(c));
+        } else if (isRawByteStandIn(c)) {
+            const char raw = char(c - RawByteBase);
+            if (!cleanJunction(run, QByteArrayView(&raw, 1))) {
+                runs.push_back(std::move(run));
+                run = QByteArray();
+            }
+            run.append(raw);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            putUtf8(run, QChar::surrogateToUcs4(c, s[i + 1]));
+            ++i;
+        } else {
+            putUtf8(run, QChar::isSurrogate(c) ? char32_t(QChar::ReplacementCharacter) : char32_t(c));
+        }
+    }
+    if (!run.isEmpty() || runs.empty())
+        runs.push_back(std::move(run));
+    return runs;
+}
+
+} // namespace TextBytes
