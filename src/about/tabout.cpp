@@ -194,3 +194,5 @@ void TAbout::buildLayout()
 }
 
 void TAbout::lbAboutExitClick() { done(mrOk); }
+
+void TAbout::reject() { lbAboutExitClick(); }

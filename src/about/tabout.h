@@ -44,6 +44,11 @@ public:
 
     void lbAboutExitClick();
 
+    // Escape (and a close request of the window manager) leaves the box as
+    // its exit label does: the box has no close button, and the label takes
+    // no keyboard focus, so this is the keyboard's way out.
+    void reject() override;
+
 private:
     void buildLayout();
     TLinkLabel* linkLabel(QWidget* parent, const char* name, const QString& caption, const QString& target,

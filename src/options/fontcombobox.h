@@ -4,8 +4,11 @@
 
 // A drop-down of the installed font families, sorted, each once, with a
 // glyph before the scalable (outline) ones. FontName set by program code
-// selects the matching name regardless of case, silently; an unknown name
-// leaves nothing selected. A user's pick emits Click.
+// selects the matching name regardless of case, silently. A name that is
+// not installed is kept, shown greyed as the selected entry, until the user
+// picks another font: an option must not lose a font that is only missing
+// today (a font package removed, a home folder shared between machines).
+// A user's pick emits Click.
 class TFontComboBox : public QComboBox {
     Q_OBJECT
     Q_PROPERTY(QString FontName READ fontName WRITE setFontName)
@@ -15,8 +18,17 @@ public:
 
     QString fontName() const;
     void setFontName(const QString& name);
+    // True when the selected name is not an installed family.
+    bool isNotInstalled() const;
 
     void showPopup() override;
+
+    // The family part of a font database name: the database tells families
+    // of one name made by several foundries apart as "Family [Foundry]".
+    static QString familyName(const QString& databaseName);
+    // Each family of databaseNames once, by its family name, sorted without
+    // regard to case.
+    static QStringList familyNames(const QStringList& databaseNames);
 
 Q_SIGNALS:
     void Click();
@@ -31,5 +43,8 @@ private:
     // The font list is read on first need: reading it costs start-up time
     // and an empty name needs no list.
     void ensurePopulated();
+    void userPicked(int index);
+    void dropMissingName();
+    int missingIndex() const;
     bool m_populated = false;
 };

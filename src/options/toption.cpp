@@ -393,3 +393,5 @@ void TOption::comboOptionFontExplorerClick()
 }
 
 void TOption::lbOptionExitClick() { done(mrOk); }
+
+void TOption::reject() { lbOptionExitClick(); }

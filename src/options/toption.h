@@ -60,6 +60,11 @@ public:
     void comboOptionFontExplorerClick();
     void lbOptionExitClick();
 
+    // Escape (and a close request of the window manager) leaves the box as
+    // its exit label does: the box has no close button, and the label takes
+    // no keyboard focus, so this is the keyboard's way out.
+    void reject() override;
+
     TPanel* panelOption = nullptr;
     TPanel* panelOption1 = nullptr;
     QLabel* lbOption1Title = nullptr;

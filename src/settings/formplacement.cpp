@@ -2,12 +2,14 @@
 
 #include "platform/errors.h"
 #include "settings/profilefile.h"
+#include "settings/settingslock.h"
 
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -85,6 +87,16 @@ QRect keepReachable(const QRect& frame, const QList<QRect>& screens)
     return moved;
 }
 
+QRect fitWithin(const QRect& frame, const QRect& available)
+{
+    if (available.isEmpty())
+        return frame;
+    const QSize size = frame.size().boundedTo(available.size());
+    const int left = std::clamp(frame.left(), available.left(), available.right() + 1 - size.width());
+    const int top = std::clamp(frame.top(), available.top(), available.bottom() + 1 - size.height());
+    return QRect(QPoint(left, top), size);
+}
+
 }
 
 namespace {
@@ -114,6 +126,22 @@ ScreenFacts screenFacts()
     return facts;
 }
 
+// A settings file that cannot be read is reported once in a run, by the
+// first store that meets it, whether it restores or saves: every form meets
+// the same file, and the cause does not change with the form.
+void reportReadFailureOnce(const ProfileFile& file)
+{
+    static QSet<QString> reported;
+    const std::optional<QString> cause = file.readFailure();
+    if (!cause)
+        return;
+    const QString message = ProfileFile::readFailureMessage(file.path(), *cause);
+    if (reported.contains(message))
+        return;
+    reported.insert(message);
+    throw ScrivoError(message);
+}
+
 // On Wayland a program cannot place its windows: only size and state come back.
 bool canPlaceWindows() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
 
@@ -131,6 +159,35 @@ QRect normalPlacement(const QWidget* form)
                                                                                                 : form->geometry();
     const QPoint frameOffset = form->geometry().topLeft() - form->frameGeometry().topLeft();
     return QRect(client.topLeft() - frameOffset, client.size());
+}
+
+// The window manager's frame around a window not yet shown is not known: a
+// usual title bar and border are counted on X11.
+QMargins frameMargins(const QWidget* form)
+{
+    const QRect frame = form->frameGeometry();
+    const QRect client = form->geometry();
+    if (frame != client)
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                        frame.bottom() - client.bottom());
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return QMargins(4, 32, 4, 4);
+    return {};
+}
+
+// A main window with no stored placement takes its designed one where it
+// fits the screen; on a smaller screen it moves up and left, then shrinks.
+void fitOnScreen(QWidget* form, const QRect& available)
+{
+    const QMargins margins = frameMargins(form);
+    const QSize extra(margins.left() + margins.right(), margins.top() + margins.bottom());
+    const QRect frame(form->pos(), form->size() + extra);
+    const QRect fitted = Placement::fitWithin(frame, available);
+    if (fitted == frame)
+        return;
+    if (canPlaceWindows())
+        form->move(fitted.topLeft());
+    form->resize(fitted.size() - extra);
 }
 
 void setSizeState(QWidget* form, Qt::WindowStates state)
@@ -178,6 +235,12 @@ void TFormPlacement::RestoreFormSettings()
     readStoredProperties(file, section);
     if (OnRestorePlacement)
         OnRestorePlacement();
+    // What the file holds now is what this program last read.
+    m_lastValues.clear();
+    for (const auto& [key, text] : currentValues())
+        if (const std::optional<QString> stored = file.value(section, key))
+            m_lastValues.insert(key.toCaseFolded(), *stored);
+    reportReadFailureOnce(file);
 }
 
 void TFormPlacement::SaveFormSettings()
@@ -185,10 +248,26 @@ void TFormPlacement::SaveFormSettings()
     // Settings never read are never overwritten.
     if (Active && !m_restored)
         return;
+    const SettingsFileLock lock(iniFileName());
     ProfileFile file(iniFileName());
+    // A file that cannot be read is not written over: the form keeps its
+    // values, and the user hears of the read failure, not of a write.
+    if (file.readFailure()) {
+        m_saveFailed = true;
+        reportReadFailureOnce(file);
+        return;
+    }
     const QString section = iniSection();
-    writePlacement(file, section);
-    writeStoredProperties(file, section);
+    const SettingsValues values = currentValues();
+    for (const auto& [key, text] : values) {
+        // Unchanged here since last read or written: what another program
+        // saved since stays. A value read in another form (a hand-edited
+        // "true") is written again in the program's own.
+        const auto last = m_lastValues.constFind(key.toCaseFolded());
+        if (last != m_lastValues.constEnd() && *last == text && file.value(section, key))
+            continue;
+        file.writeString(section, key, text);
+    }
     try {
         file.save();
     } catch (...) {
@@ -196,6 +275,7 @@ void TFormPlacement::SaveFormSettings()
         throw;
     }
     m_saveFailed = false;
+    rememberValues(values);
     if (OnSavePlacement)
         OnSavePlacement();
     m_saved = true;
@@ -255,6 +335,7 @@ void TFormPlacement::readPlacement(const ProfileFile& file, const QString& secti
     const ScreenFacts screen = screenFacts();
 
     if (Options & fpPosition) {
+        bool placed = false;
         const auto suffixedOrPlain = [&](const QString& key) {
             auto text = file.value(section, key + screen.suffix);
             return text ? text : file.value(section, key);
@@ -280,14 +361,24 @@ void TFormPlacement::readPlacement(const ProfileFile& file, const QString& secti
                     form->move(Placement::keepReachable(*rect, screen.available).topLeft());
                 if (!fixed)
                     form->resize(rect->size());
+                placed = true;
             }
         }
+        // Again when shown: the frame the window system adds may only be
+        // known then.
+        if (!placed && !form->parentWidget() && !screen.available.isEmpty())
+            fitOnScreen(form, screen.available.first());
     }
 
     if (Options & fpState) {
         Qt::WindowState state = Qt::WindowNoState;
         if (const auto stored = Placement::stateOfShowCommand(file.readInteger(section, QStringLiteral("ShowCmd"), 0)))
             state = *stored;
+        // A dialog opens over the main window and holds the program until
+        // it is closed: minimised it could be neither seen nor closed, and
+        // one of a fixed size has nothing to maximise. It shows normally.
+        if (form->parentWidget() && (state == Qt::WindowMinimized || (state == Qt::WindowMaximized && hasFixedSize(form))))
+            state = Qt::WindowNoState;
         // The main window is not minimised on the spot: the request waits
         // until the window is up.
         if (state == Qt::WindowMinimized && !form->parentWidget()) {
@@ -300,7 +391,22 @@ void TFormPlacement::readPlacement(const ProfileFile& file, const QString& secti
     form->update();
 }
 
-void TFormPlacement::writePlacement(ProfileFile& file, const QString& section) const
+SettingsValues TFormPlacement::currentValues() const
+{
+    SettingsValues values;
+    writePlacement(values);
+    writeStoredProperties(values);
+    return values;
+}
+
+void TFormPlacement::rememberValues(const SettingsValues& values)
+{
+    m_lastValues.clear();
+    for (const auto& [key, text] : values)
+        m_lastValues.insert(key.toCaseFolded(), text);
+}
+
+void TFormPlacement::writePlacement(SettingsValues& values) const
 {
     const QWidget* form = m_form;
     if (!form || !form->isWindow())
@@ -310,16 +416,16 @@ void TFormPlacement::writePlacement(ProfileFile& file, const QString& section) c
     const QString unknown = Placement::format({-1, -1, -1, -1});
     const QString normPos =
         Placement::format({normal.left(), normal.top(), normal.left() + normal.width(), normal.top() + normal.height()});
-    file.writeString(section, QStringLiteral("Flags"), QStringLiteral("0"));
-    file.writeString(section, QStringLiteral("ShowCmd"), QString::number(Placement::showCommand(form->windowState())));
-    file.writeString(section, QStringLiteral("PixelsPerInch"), QString::number(screen.pixelsPerInch));
-    file.writeString(section, QStringLiteral("MinMaxPos") + screen.suffix, unknown);
-    file.writeString(section, QStringLiteral("MinMaxPos"), unknown);
-    file.writeString(section, QStringLiteral("NormPos") + screen.suffix, normPos);
-    file.writeString(section, QStringLiteral("NormPos"), normPos);
-    file.writeString(section, QStringLiteral("Visible"), m_destroying ? QStringLiteral("1") : QStringLiteral("0"));
+    values.emplace_back(QStringLiteral("Flags"), QStringLiteral("0"));
+    values.emplace_back(QStringLiteral("ShowCmd"), QString::number(Placement::showCommand(form->windowState())));
+    values.emplace_back(QStringLiteral("PixelsPerInch"), QString::number(screen.pixelsPerInch));
+    values.emplace_back(QStringLiteral("MinMaxPos") + screen.suffix, unknown);
+    values.emplace_back(QStringLiteral("MinMaxPos"), unknown);
+    values.emplace_back(QStringLiteral("NormPos") + screen.suffix, normPos);
+    values.emplace_back(QStringLiteral("NormPos"), normPos);
+    values.emplace_back(QStringLiteral("Visible"), m_destroying ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 void TFormPlacement::readStoredProperties(const ProfileFile&, const QString&) {}
 
-void TFormPlacement::writeStoredProperties(ProfileFile&, const QString&) {}
+void TFormPlacement::writeStoredProperties(SettingsValues&) const {}

@@ -5,9 +5,13 @@
 #include <QRect>
 #include <QString>
 
+#include <QHash>
+
 #include <array>
 #include <functional>
 #include <optional>
+#include <utility>
+#include <vector>
 
 class ProfileFile;
 class QWidget;
@@ -36,14 +40,24 @@ std::optional<QRect> usableRect(const std::array<int, 4>& ltrb);
 // it lies wholly outside all of them (a window nobody could reach).
 QRect keepReachable(const QRect& frame, const QList<QRect>& screens);
 
+// frame where it lies wholly within available; otherwise moved up and left,
+// and only then shrunk, until it does.
+QRect fitWithin(const QRect& frame, const QRect& available);
+
 }
+
+// The keys and texts a store writes into its section, in order.
+using SettingsValues = std::vector<std::pair<QString, QString>>;
 
 // The settings store of a form's window placement: position, size and
 // normal / minimised / maximised state, in the form's own section of the
 // settings file (the form's class name).
 //
 // Restoring re-reads the file; saving writes the form's section in one
-// atomic write. The store hooks the form: every time the form is shown it
+// atomic write. Several programs may share the file: a save re-reads it
+// under a lock and writes only the values this program changed since it
+// last read or wrote them, and keys the file lacks; what another program
+// saved in between stays. The store hooks the form: every time the form is shown it
 // restores (before the form's own show handling, so a dialog that centres
 // itself still does); when the form is closed it saves (a dialog when it
 // is finished, the main window when its close is accepted); and
@@ -94,11 +108,14 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     virtual void readStoredProperties(const ProfileFile& file, const QString& section);
-    virtual void writeStoredProperties(ProfileFile& file, const QString& section);
+    virtual void writeStoredProperties(SettingsValues& values) const;
 
 private:
     void readPlacement(const ProfileFile& file, const QString& section);
-    void writePlacement(ProfileFile& file, const QString& section) const;
+    void writePlacement(SettingsValues& values) const;
+    // Every key and text a save would write now.
+    SettingsValues currentValues() const;
+    void rememberValues(const SettingsValues& values);
     void saveReported();
 
     QPointer<QWidget> m_form;
@@ -107,6 +124,8 @@ private:
     bool m_destroying = false;
     // The last save failed: the form holds newer values than the file.
     bool m_saveFailed = false;
+    // Case-folded key -> its text in the file as last restored or saved.
+    QHash<QString, QString> m_lastValues;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TFormPlacement::TPlacementOptions)

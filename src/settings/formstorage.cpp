@@ -73,8 +73,8 @@ void readProperty(const ProfileFile& file, const QString& section, QObject* owne
         property.write(owner, *value);
 }
 
-void writeProperty(ProfileFile& file, const QString& section, const QObject* owner, const QMetaProperty& property,
-                   const QString& key, int depth)
+void writeProperty(SettingsValues& values, const QObject* owner, const QMetaProperty& property, const QString& key,
+                   int depth)
 {
     if (!property.isReadable())
         return;
@@ -83,7 +83,7 @@ void writeProperty(ProfileFile& file, const QString& section, const QObject* own
         if (!object || depth >= maxObjectDepth)
             return;
         for (const QMetaProperty& inner : ownProperties(object))
-            writeProperty(file, section, object, inner, key + QLatin1String(inner.name()), depth + 1);
+            writeProperty(values, object, inner, key + QLatin1String(inner.name()), depth + 1);
         return;
     }
     const std::optional<QString> text = PropertyCodec::encode(property, property.read(owner));
@@ -92,7 +92,7 @@ void writeProperty(ProfileFile& file, const QString& section, const QObject* own
     // Only a string may be kept empty.
     if (text->isEmpty() && !PropertyCodec::isString(property))
         return;
-    file.writeString(section, key, *text);
+    values.emplace_back(key, *text);
 }
 
 }
@@ -148,13 +148,13 @@ void TFormStorage::readStoredProperties(const ProfileFile& file, const QString& 
     }
 }
 
-void TFormStorage::writeStoredProperties(ProfileFile& file, const QString& section)
+void TFormStorage::writeStoredProperties(SettingsValues& values) const
 {
     for (const Entry& entry : m_entries) {
         const QObject* target = entry.target;
         if (!target)
             continue;
         if (const std::optional<QMetaProperty> property = findProperty(target, entry.property))
-            writeProperty(file, section, target, *property, entry.component + u'_' + entry.property, 0);
+            writeProperty(values, target, *property, entry.component + u'_' + entry.property, 0);
     }
 }

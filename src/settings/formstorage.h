@@ -29,7 +29,7 @@ public:
 
 protected:
     void readStoredProperties(const ProfileFile& file, const QString& section) override;
-    void writeStoredProperties(ProfileFile& file, const QString& section) override;
+    void writeStoredProperties(SettingsValues& values) const override;
 
 private:
     struct Entry {

@@ -10,8 +10,12 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -67,6 +71,42 @@ QByteArrayView lineText(const QByteArray& raw, bool first)
 
 bool isBlankLine(const QByteArray& raw) { return trimmedBytes(raw).isEmpty(); }
 
+QString tooLarge()
+{
+    return QStringLiteral("larger than %1 MiB").arg(ProfileFile::MaxFileSize / (1024 * 1024));
+}
+
+// Writable by us, and not made read-only by having no write bit at all
+// (which the superuser's access test would pass over).
+bool mayWrite(const QByteArray& nativePath)
+{
+    struct stat st;
+    return ::stat(nativePath.constData(), &st) == 0 && (st.st_mode & 0222) != 0
+        && ::access(nativePath.constData(), W_OK) == 0;
+}
+
+// Writes a temporary file beside the file, then gives it the file's name.
+bool replaceWhole(const QString& path, const QByteArray& bytes)
+{
+    QSaveFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+}
+
+// Overwrites a file where it stands, for a folder that takes no temporary
+// file. The room for the new text is reserved first, so a full disk fails
+// before the old text is touched.
+bool overwriteInPlace(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const int fd = file.handle();
+    if (bytes.size() > file.size() && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0
+        && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG))
+        return false;
+    return file.write(bytes) == bytes.size() && file.resize(bytes.size()) && file.flush() && ::fsync(fd) == 0;
+}
+
 }
 
 QString ProfileFile::defaultPath()
@@ -82,16 +122,35 @@ QString ProfileFile::defaultPath()
 
 ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
 {
-    const QFileInfo info(m_path);
-    if (!info.exists()) {
-        m_source = Source::Missing;
+    read();
+}
+
+void ProfileFile::read()
+{
+    const QByteArray native = QFile::encodeName(m_path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        const int error = errno;
+        // A folder on the way that cannot be searched hides an existing file.
+        if (error == ENOENT || error == ENOTDIR) {
+            m_source = Source::Missing;
+        } else {
+            m_source = Source::Unreadable;
+            m_readFailure = QString::fromLocal8Bit(std::strerror(error));
+        }
         parse({});
         return;
     }
     // Only a regular file is read: a folder, a device or a pipe in its place
     // is not a settings file (and a pipe would block the program).
     m_source = Source::Unreadable;
-    if (info.isFile() && info.size() <= MaxFileSize) {
+    if (S_ISDIR(st.st_mode)) {
+        m_readFailure = QStringLiteral("it is a folder");
+    } else if (!S_ISREG(st.st_mode)) {
+        m_readFailure = QStringLiteral("it is not a regular file");
+    } else if (st.st_size > MaxFileSize) {
+        m_readFailure = tooLarge();
+    } else {
         QFile file(m_path);
         if (file.open(QIODevice::ReadOnly)) {
             const QByteArray bytes = file.read(MaxFileSize + 1);
@@ -101,8 +160,17 @@ ProfileFile::ProfileFile(QString path) : m_path(std::move(path))
                 return;
             }
         }
+        m_readFailure = file.error() == QFileDevice::NoError
+            ? tooLarge() : file.errorString();
     }
     parse({});
+}
+
+std::optional<QString> ProfileFile::readFailure() const
+{
+    if (m_source != Source::Unreadable)
+        return std::nullopt;
+    return m_readFailure;
 }
 
 ProfileFile ProfileFile::fromBytes(const QByteArray& bytes)
@@ -317,21 +385,31 @@ void ProfileFile::save()
         return;
     if (m_source == Source::Memory)
         throw std::logic_error("a profile read from memory has no file to save to");
-    const QString failure = QStringLiteral("Unable to write to %1").arg(m_path);
     // A file that exists but could not be read would lose its content.
     if (m_source == Source::Unreadable)
-        throw ScrivoError(failure);
+        throw ScrivoError(readFailureMessage(m_path, m_readFailure));
+    const QString failure = QStringLiteral("Unable to write to %1").arg(m_path);
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath()))
         throw ScrivoError(failure);
-    if (info.exists() && !info.isWritable())
+    // A symbolic link keeps pointing at the file it names, which is written.
+    const QString target = info.exists() ? info.canonicalFilePath() : info.absoluteFilePath();
+    if (info.exists() && !mayWrite(QFile::encodeName(target)))
         throw ScrivoError(failure);
-    QSaveFile out(m_path);
-    if (!out.open(QIODevice::WriteOnly))
+    // A folder that takes no new file cannot take the temporary one: an
+    // existing file is written in place, a new one is refused.
+    const bool folderWritable = mayWrite(QFile::encodeName(QFileInfo(target).absolutePath()));
+    if (!info.exists() && !folderWritable)
         throw ScrivoError(failure);
+    const bool inPlace = !folderWritable;
     const QByteArray bytes = toBytes();
-    if (out.write(bytes) != bytes.size() || !out.commit())
+    if (!(inPlace ? overwriteInPlace(target, bytes) : replaceWhole(target, bytes)))
         throw ScrivoError(failure);
     m_source = Source::Read;
     m_modified = false;
+}
+
+QString ProfileFile::readFailureMessage(const QString& path, const QString& cause)
+{
+    return QStringLiteral("Unable to read %1 (%2): the settings are not kept until it can be read").arg(path, cause);
 }

@@ -22,8 +22,11 @@
 //
 // The file is read once when the object is made; writes collect in memory
 // and save() writes the whole file at once through a temporary file and a
-// rename, so a failed write never leaves a damaged file behind. A missing,
-// unreadable, binary or malformed file reads as empty and never fails.
+// rename, so a failed write never leaves a damaged file behind (in a folder
+// that takes no new file, the file is overwritten where it stands, once the
+// room is reserved). A missing, unreadable, binary or malformed file reads
+// as empty and never fails; readFailure() tells why an existing file could
+// not be read.
 class ProfileFile {
 public:
     // Values read are cut to fit a buffer of this many characters, the last
@@ -43,6 +46,10 @@ public:
     static ProfileFile fromBytes(const QByteArray& bytes);
 
     QString path() const { return m_path; }
+
+    // Why the file exists but could not be read ("Permission denied",
+    // "larger than 16 MiB", ...), or nothing when it was read or is missing.
+    std::optional<QString> readFailure() const;
 
     // The value of key in section, as the profile functions read it, or
     // nothing when the section or the key does not exist.
@@ -65,9 +72,13 @@ public:
     QByteArray toBytes() const;
 
     // Writes the file when a write changed it. Throws ScrivoError "Unable to
-    // write to <path>" when it cannot be written, and also when it existed
-    // but could not be read: writing it then would lose what it holds.
+    // write to <path>" when it cannot be written. A file that existed but
+    // could not be read is never written (that would lose what it holds):
+    // the error then tells the read failure.
     void save();
+
+    // The text that tells a read failure: the file and the cause.
+    static QString readFailureMessage(const QString& path, const QString& cause);
 
 private:
     struct Line {
@@ -84,6 +95,7 @@ private:
     enum class Source { Missing, Read, Unreadable, Memory };
 
     ProfileFile() = default;
+    void read();
     void parse(const QByteArray& bytes);
     void addLine(QByteArray raw, bool first);
     const Line* findLine(const QString& section, const QString& key) const;
@@ -91,6 +103,7 @@ private:
 
     QString m_path;
     Source m_source = Source::Memory;
+    QString m_readFailure;       // the cause, when m_source is Unreadable
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_sectionIndex; // case-folded name -> first section
     bool m_crlf = false;         // the file breaks its lines with CR LF

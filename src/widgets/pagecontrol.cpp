@@ -7,6 +7,8 @@ TPageControl::TPageControl(QWidget* parent) : QTabWidget(parent)
     tabBar()->setFocusPolicy(Qt::NoFocus);
     setFocusPolicy(Qt::NoFocus);
     setUsesScrollButtons(true);
+    // Captions are never cut short, whatever the style would choose.
+    setElideMode(Qt::ElideNone);
 }
 
 TPageControl::TTabPosition TPageControl::tabSide() const
@@ -33,5 +35,4 @@ void TPageControl::setTabSide(TTabPosition side)
 void TPageControl::setMultiLine(bool on)
 {
     m_multiLine = on;
-    setElideMode(on ? Qt::ElideNone : Qt::ElideRight);
 }

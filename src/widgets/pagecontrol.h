@@ -17,8 +17,9 @@ public:
     TTabPosition tabSide() const;
     void setTabSide(TTabPosition side);
 
-    // Several rows of tabs: Qt's tab bar keeps one row and scrolls it, so
-    // multi-line only decides whether long rows get scroll buttons or elide.
+    // Several rows of tabs. Qt's tab bar keeps one row: in either mode a
+    // row longer than the control keeps full captions and scrolls with its
+    // arrows, so the setting is only kept.
     bool multiLine() const { return m_multiLine; }
     void setMultiLine(bool on);
 

@@ -89,6 +89,13 @@ TEST_F(ProgramTest, AboutExitLabelClosesWithOk)
     EXPECT_FALSE(About->isVisible());
 }
 
+TEST_F(ProgramTest, AboutEscapeClosesAsTheExitLabelDoes)
+{
+    answerModal<TAbout>([](TAbout* about) { QTest::keyClick(about, Qt::Key_Escape); });
+    EXPECT_EQ(About->exec(), TDialogForm::mrOk);
+    EXPECT_FALSE(About->isVisible());
+}
+
 TEST_F(ProgramTest, AboutNoteScrollsInALoopFromTheFirstAboutOn)
 {
     auto* ticks = new ManualTicks;

@@ -5,6 +5,7 @@
 #include "options/fontcombobox.h"
 #include "explorer/listview.h"
 #include "explorer/treeview.h"
+#include "settings/profilefile.h"
 #include "support/programfixture.h"
 #include "widgets/checkbox.h"
 #include "widgets/clicklabel.h"
@@ -16,6 +17,8 @@
 #include <QFontDatabase>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTabBar>
+#include <QToolButton>
 
 using namespace OptionsInput;
 
@@ -173,6 +176,56 @@ TEST_F(OptionsDialogTest, ExitLabelClosesWithOk)
     answerModal<TOption>([](TOption* dialog) { QTest::mouseClick(dialog->lbOptionExit, Qt::LeftButton); });
     EXPECT_EQ(Option->exec(), 1);
     EXPECT_FALSE(Option->isVisible());
+}
+
+TEST_F(OptionsDialogTest, EscapeLeavesAsTheExitLabelDoes)
+{
+    answerModal<TOption>([](TOption* dialog) {
+        click(dialog->chkboxOptionSeveralTimes);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    EXPECT_EQ(Option->exec(), 1);
+    EXPECT_FALSE(Option->isVisible());
+    // The choice stays and is saved, as every closing saves it.
+    EXPECT_FALSE(Option->chkboxOptionSeveralTimes->isChecked());
+    EXPECT_EQ(ProfileFile(ProfileFile::defaultPath())
+                  .value(QStringLiteral("TOption"), QStringLiteral("chkboxOptionSeveralTimes_Checked")),
+              QStringLiteral("False"));
+}
+
+TEST_F(OptionsDialogTest, TabCaptionsStayWholeAfterASideAndBack)
+{
+    TPageControl* page = Fp->pageEdition;
+    for (int i = 0; i < 30; ++i)
+        Fp->btNewClick();
+    QApplication::processEvents();
+    QTabBar* bar = page->tabBar();
+    const auto widths = [bar] {
+        QList<int> all;
+        for (int i = 0; i < bar->count(); ++i)
+            all << bar->tabRect(i).width();
+        return all;
+    };
+    const auto arrowsShown = [bar] {
+        int shown = 0;
+        for (const QToolButton* arrow : bar->findChildren<QToolButton*>())
+            shown += arrow->isVisible() ? 1 : 0;
+        return shown;
+    };
+    const QList<int> atStart = widths();
+    ASSERT_EQ(arrowsShown(), 2) << "the row must be too long for the window";
+
+    for (int side : {1, 2}) {
+        for (int row : {0, 3}) {
+            useOptions([side, row](TOption* dialog) {
+                click(dialog->rdgroupOptionTabPosition->item(side));
+                click(dialog->rdgroupOptionTabPosition->item(row));
+            });
+            QApplication::processEvents();
+            EXPECT_EQ(widths(), atStart) << side << " then " << row;
+            EXPECT_EQ(arrowsShown(), 2) << side << " then " << row;
+        }
+    }
 }
 
 TEST_F(OptionsDialogTest, EveryCaptionFitsItsControl)

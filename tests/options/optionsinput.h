@@ -45,11 +45,20 @@ inline void pick(QComboBox* combo, int index)
     }
 }
 
+// Walks to the item of that text, finding it again at each step (a pick
+// may drop an entry, such as a font that is not installed).
 inline void pick(QComboBox* combo, const QString& text)
 {
     if (combo->count() == 0)
         QTest::keyClick(combo, Qt::Key_Down);
-    pick(combo, combo->findText(text));
+    for (int steps = 0; steps <= combo->count() && combo->currentText() != text; ++steps) {
+        const int target = combo->findText(text);
+        if (target < 0)
+            break;
+        QTest::keyClick(combo, combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up);
+    }
+    if (combo->currentText() != text)
+        ADD_FAILURE() << "cannot reach " << text.toStdString() << " in " << combo->objectName().toStdString();
 }
 
 // Opens the dialog from the main window's menu, lets actions work in it,

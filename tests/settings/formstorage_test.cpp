@@ -2,6 +2,7 @@
 
 #include "platform/tfont.h"
 #include "settings/profilefile.h"
+#include "settings/settingslock.h"
 #include "support/testenv.h"
 #include "widgets/checkbox.h"
 #include "widgets/pagecontrol.h"
@@ -11,7 +12,10 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
+#include <QThread>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -322,8 +326,12 @@ TEST_F(FormStorageTest, AFixedSizeDialogTakesOnlyItsPosition)
     storage->RestoreFormSettings();
     EXPECT_EQ(dialog.pos(), QPoint(30, 40));
     EXPECT_EQ(dialog.size(), QSize(200, 100));
-    // A dialog is minimised as it stands, not later.
-    EXPECT_TRUE(dialog.windowState() & Qt::WindowMinimized);
+    // A dialog is neither minimised (it would hold the program unseen) nor,
+    // with its fixed size, maximised.
+    EXPECT_EQ(dialog.windowState(), Qt::WindowNoState);
+    setFileText("[QDialog]\nShowCmd=3\n");
+    storage->RestoreFormSettings();
+    EXPECT_EQ(dialog.windowState(), Qt::WindowNoState);
 }
 
 TEST(Placement, WordsAndShowCommands)
@@ -342,6 +350,22 @@ TEST(Placement, WordsAndShowCommands)
     EXPECT_EQ(Placement::showCommand(Qt::WindowNoState), 1);
     EXPECT_EQ(Placement::showCommand(Qt::WindowMinimized | Qt::WindowMaximized), 2);
     EXPECT_EQ(Placement::showCommand(Qt::WindowMaximized | Qt::WindowActive), 3);
+}
+
+TEST(Placement, AFirstPlacementFitsTheScreen)
+{
+    // The designed frame: 800 x 600 at 382, 311, with a title bar and borders.
+    const QRect design(382, 311, 808, 636);
+    EXPECT_EQ(Placement::fitWithin(design, QRect(0, 0, 1920, 1080)), design);
+    EXPECT_EQ(Placement::fitWithin(design, QRect(0, 0, 1366, 768)), QRect(382, 132, 808, 636));
+    EXPECT_EQ(Placement::fitWithin(design, QRect(0, 0, 1280, 720)), QRect(382, 84, 808, 636));
+    // A panel along the top, and a second screen to the left of the first.
+    EXPECT_EQ(Placement::fitWithin(design, QRect(0, 32, 1280, 688)), QRect(382, 84, 808, 636));
+    EXPECT_EQ(Placement::fitWithin(design, QRect(-1024, 0, 1024, 768)), QRect(-808, 132, 808, 636));
+    // Only a screen smaller than the window shrinks it.
+    EXPECT_EQ(Placement::fitWithin(design, QRect(0, 0, 800, 600)), QRect(0, 0, 800, 600));
+    EXPECT_EQ(Placement::fitWithin(QRect(1000, 10, 300, 200), QRect(0, 0, 1280, 720)), QRect(980, 10, 300, 200));
+    EXPECT_EQ(Placement::fitWithin(design, QRect()), design);
 }
 
 TEST(Placement, RectanglesAWindowCanTake)
@@ -363,3 +387,62 @@ TEST(Placement, RectanglesAWindowCanTake)
 }
 
 #include "formstorage_test.moc"
+
+TEST_F(FormStorageTest, TwoProgramsKeepWhatTheOtherSavedInBetween)
+{
+    // Two programs on one file: each its own form of the same class.
+    Sample<QWidget> first;
+    Sample<QWidget> second;
+    TFormStorage* firstStore = store(first.form.get(), sampleProps);
+    TFormStorage* secondStore = store(second.form.get(), sampleProps);
+    firstStore->RestoreFormSettings();
+    secondStore->RestoreFormSettings();
+    secondStore->SaveFormSettings();
+
+    first.box->setChecked(true);
+    firstStore->SaveFormSettings();
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("boxA_Checked")), QStringLiteral("True"));
+    // The second did not change the box: the first's choice stays.
+    second.panel->setPanelWidth(321);
+    secondStore->SaveFormSettings();
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("boxA_Checked")), QStringLiteral("True"));
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("panelA_Width")), QStringLiteral("321"));
+    firstStore->SaveFormSettings();
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("panelA_Width")), QStringLiteral("321"));
+    // A change of its own is written: the last one wins.
+    first.panel->setPanelWidth(500);
+    firstStore->SaveFormSettings();
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("panelA_Width")), QStringLiteral("500"));
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("boxA_Checked")), QStringLiteral("True"));
+
+    // A hand-edited key is kept until the program changes the value; a key
+    // the file lost is written again.
+    setFileText(fileText().replace("panelA_Width=500", "panelA_Width=400").replace("boxA_Checked=True\n", ""));
+    firstStore->SaveFormSettings();
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("panelA_Width")), QStringLiteral("400"));
+    EXPECT_EQ(stored(QStringLiteral("QWidget"), QStringLiteral("boxA_Checked")), QStringLiteral("True"));
+}
+
+TEST_F(FormStorageTest, TheSettingsLockIsHeldByOneAtATime)
+{
+    auto held = std::make_unique<SettingsFileLock>(path());
+    ASSERT_TRUE(held->isHeld());
+    // The other gives up after its wait instead of hanging.
+    EXPECT_FALSE(SettingsFileLock(path(), 50).isHeld());
+    // Another program takes it; when that program ends, the lock is free.
+    QProcess holder;
+    // -o: the lock stays with flock itself, not with the command it runs.
+    holder.start(QStringLiteral("flock"), {QStringLiteral("-o"), QFileInfo(path()).absolutePath(), QStringLiteral("sleep"),
+                                           QStringLiteral("30")});
+    ASSERT_TRUE(holder.waitForStarted());
+    held.reset();
+    bool blocked = false;
+    for (int tries = 0; tries < 100 && !blocked; ++tries) {
+        blocked = !SettingsFileLock(path(), 50).isHeld();
+        QThread::msleep(20);
+    }
+    EXPECT_TRUE(blocked) << "another program's lock was not seen";
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(SettingsFileLock(path(), 2000).isHeld());
+}

@@ -250,12 +250,16 @@ TEST(ProfileFile, AFileThatCannotBeReadIsNeverOverwritten)
     ASSERT_TRUE(QDir().mkpath(folder));
     ProfileFile inFolder(folder);
     EXPECT_EQ(inFolder.value(QStringLiteral("s"), QStringLiteral("k")), std::nullopt);
+    EXPECT_EQ(inFolder.readFailure(), QStringLiteral("it is a folder"));
     inFolder.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"));
+    // The failure told is the read, not a write.
     try {
         inFolder.save();
         ADD_FAILURE() << "saved into a folder";
     } catch (const ScrivoError& e) {
-        EXPECT_EQ(e.text(), QStringLiteral("Unable to write to ") + folder);
+        EXPECT_EQ(e.text(), QStringLiteral("Unable to read %1 (it is a folder): the settings are not kept until it "
+                                           "can be read")
+                                .arg(folder));
     }
 
     // Too large to be a settings file: read as empty and left alone.
@@ -263,6 +267,7 @@ TEST(ProfileFile, AFileThatCannotBeReadIsNeverOverwritten)
     writeAll(huge, "[s]\nk=v\n" + QByteArray(ProfileFile::MaxFileSize, ';'));
     ProfileFile large(huge);
     EXPECT_EQ(large.value(QStringLiteral("s"), QStringLiteral("k")), std::nullopt);
+    EXPECT_EQ(large.readFailure(), QStringLiteral("larger than 16 MiB"));
     large.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("w"));
     EXPECT_THROW(large.save(), ScrivoError);
     EXPECT_EQ(QFileInfo(huge).size(), ProfileFile::MaxFileSize + 8);
@@ -270,6 +275,60 @@ TEST(ProfileFile, AFileThatCannotBeReadIsNeverOverwritten)
     // A folder that cannot be made: its place is taken by a file.
     writeAll(dir.path() + QStringLiteral("/plain"), "x");
     ProfileFile underFile(dir.path() + QStringLiteral("/plain/test.INI"));
+    EXPECT_EQ(underFile.readFailure(), std::nullopt);
     underFile.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"));
     EXPECT_THROW(underFile.save(), ScrivoError);
+
+    // Missing and readable files have no read failure.
+    EXPECT_EQ(ProfileFile(dir.path() + QStringLiteral("/none.INI")).readFailure(), std::nullopt);
+    EXPECT_EQ(ProfileFile(dir.path() + QStringLiteral("/plain")).readFailure(), std::nullopt);
+}
+
+TEST(ProfileFile, AReadOnlyFolderGetsItsFileWrittenInPlace)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/locked");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString path = folder + QStringLiteral("/test.INI");
+    writeAll(path, "[s]\nk=old and longer than the new value\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup));
+    // No write bit at all: read-only even for the superuser.
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+
+    ProfileFile shorter(path);
+    shorter.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("new"));
+    shorter.save();
+    EXPECT_EQ(readAll(path), QByteArray("[s]\nk=new\n"));
+    ProfileFile longer(path);
+    longer.writeString(QStringLiteral("second section"), QStringLiteral("key"), QStringLiteral("a longer value"));
+    longer.save();
+    EXPECT_EQ(readAll(path), QByteArray("[s]\nk=new\n\n[second section]\nkey=a longer value\n"));
+
+    // The folder gains nothing and the file keeps its permissions; a new
+    // file there is refused.
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("test.INI")});
+    const QFile::Permissions userBits = QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    EXPECT_EQ(QFile::permissions(path) & ~userBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    ProfileFile fresh(folder + QStringLiteral("/other.INI"));
+    fresh.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("v"));
+    EXPECT_THROW(fresh.save(), ScrivoError);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(ProfileFile, AFileWithoutWriteBitsIsNotWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/test.INI");
+    writeAll(path, "[s]\nk=v\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+    ProfileFile profile(path);
+    EXPECT_EQ(profile.readFailure(), std::nullopt);
+    profile.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("w"));
+    try {
+        profile.save();
+        ADD_FAILURE() << "wrote a read-only file";
+    } catch (const ScrivoError& e) {
+        EXPECT_EQ(e.text(), QStringLiteral("Unable to write to ") + path);
+    }
+    EXPECT_EQ(readAll(path), QByteArray("[s]\nk=v\n"));
 }

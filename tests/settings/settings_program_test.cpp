@@ -11,6 +11,7 @@
 #include "explorer/treeview.h"
 #include "platform/tfont.h"
 #include "support/programfixture.h"
+#include "support/secondfoundry.h"
 #include "widgets/checkbox.h"
 #include "widgets/flatbutton.h"
 #include "widgets/pagecontrol.h"
@@ -285,8 +286,8 @@ TEST_F(SettingsProgramTest, HandEditedFileIsReadAsTheProfileFunctionsRead)
     EXPECT_EQ(Option->comboOptionFontEditeur->fontName(), families[1]);
     EXPECT_EQ(Option->comboOptionColorEditeur->colorValue(), Colors::rgb(255, 0, 0));
     EXPECT_EQ(Option->comboOptionColorFontEditeur->colorValue(), Colors::clWindow);
-    // Cut to 2047 characters, and no family of that name: nothing selected.
-    EXPECT_EQ(Option->comboOptionFontExplorer->fontName(), QString());
+    // Cut to 2047 characters, and no family of that name: kept as it came.
+    EXPECT_EQ(Option->comboOptionFontExplorer->fontName(), QString(2047, u'F'));
     EXPECT_EQ(Option->rdgroupOptionTabPosition->itemIndex(), 0);
     EXPECT_FALSE(Option->chkboxOptionToolbar->isChecked());
     EXPECT_TRUE(Option->chkboxOptionStatusBar->isChecked());
@@ -300,8 +301,63 @@ TEST_F(SettingsProgramTest, HandEditedFileIsReadAsTheProfileFunctionsRead)
     const QByteArray text = settingsText();
     EXPECT_TRUE(text.startsWith("garbage before any section\n[tfp]\nstatusbarFp_Visible=True\n"));
     EXPECT_TRUE(text.contains("\n\x01\x02 binary \xFF\n"));
-    EXPECT_TRUE(text.contains("\ncomboOptionFontExplorer_FontName=\n"));
+    // A value the program read and did not change is left as the file has it.
+    EXPECT_TRUE(text.contains("\ncomboOptionFontExplorer_FontName=" + QByteArray(3000, 'F') + '\n'));
     EXPECT_TRUE(text.contains("\npanelFpBouton_Visible=True\n"));
+}
+
+TEST_F(SettingsProgramTest, FontsAreStoredByFamilyName)
+{
+    stop();
+    const SecondFoundryFont second(QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSerif.ttf"));
+    ASSERT_TRUE(second.isLoaded());
+    setSettingsText("[TOption]\n"
+                    "comboOptionFontEditeur_FontName=DejaVu Serif\n"
+                    "comboOptionFontExplorer_FontName=DejaVu Serif [ZZTS]\n");
+    start();
+    EXPECT_EQ(Option->comboOptionFontEditeur->fontName(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(Option->comboOptionFontExplorer->fontName(), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(docs().slot(0).Editor->font().family(), QStringLiteral("DejaVu Serif"));
+    stop();
+    EXPECT_EQ(stored("TOption", "comboOptionFontEditeur_FontName"), QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(stored("TOption", "comboOptionFontExplorer_FontName"), QStringLiteral("DejaVu Serif"));
+}
+
+TEST_F(SettingsProgramTest, AFontNotInstalledIsKeptUntilTheUserPicksAnother)
+{
+    stop();
+    setSettingsText("[TOption]\ncomboOptionFontEditeur_FontName=Font Removed Since\n");
+    start();
+    EXPECT_EQ(Option->comboOptionFontEditeur->fontName(), QStringLiteral("Font Removed Since"));
+    // The editor asks for it and Qt draws with the nearest installed font.
+    EXPECT_EQ(docs().slot(0).Editor->font().family(), QStringLiteral("Font Removed Since"));
+    useOptions([](TOption* dialog) { EXPECT_TRUE(dialog->comboOptionFontEditeur->isNotInstalled()); });
+    stop();
+    EXPECT_EQ(stored("TOption", "comboOptionFontEditeur_FontName"), QStringLiteral("Font Removed Since"));
+
+    start();
+    useOptions([](TOption* dialog) { pick(dialog->comboOptionFontEditeur, QStringLiteral("DejaVu Sans")); });
+    EXPECT_EQ(docs().slot(0).Editor->font().family(), QStringLiteral("DejaVu Sans"));
+    EXPECT_EQ(Option->comboOptionFontEditeur->findText(QStringLiteral("Font Removed Since")), -1);
+    stop();
+    EXPECT_EQ(stored("TOption", "comboOptionFontEditeur_FontName"), QStringLiteral("DejaVu Sans"));
+}
+
+TEST_F(SettingsProgramTest, DialogsShowNormallyWhateverStateWasStored)
+{
+    stop();
+    setSettingsText("[TOption]\nShowCmd=2\n[TFind]\nShowCmd=3\n[TFindReplace]\nShowCmd=7\n");
+    start();
+    useOptions([](TOption* dialog) {
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(dialog->windowState(), Qt::WindowNoState);
+    });
+    showAndClose<TFind>(Find, [](TFind* dialog) { EXPECT_EQ(dialog->windowState(), Qt::WindowNoState); });
+    showAndClose<TFindReplace>(FindReplace,
+                               [](TFindReplace* dialog) { EXPECT_EQ(dialog->windowState(), Qt::WindowNoState); });
+    EXPECT_EQ(stored("TOption", "ShowCmd"), QStringLiteral("1"));
+    EXPECT_EQ(stored("TFind", "ShowCmd"), QStringLiteral("1"));
+    EXPECT_EQ(stored("TFindReplace", "ShowCmd"), QStringLiteral("1"));
 }
 
 TEST_F(SettingsProgramTest, OptionsAreNotAppliedToTheMainWindowAtStart)
@@ -385,9 +441,9 @@ TEST_F(SettingsProgramTest, SearchCheckBoxesComeBackWhenTheDialogsAreShown)
 TEST_F(SettingsProgramTest, AnUnwritableFileIsReportedAndTheProgramGoesOn)
 {
     stop();
-    // A folder in the file's place cannot be written, not even by the superuser.
-    ASSERT_TRUE(QFile::remove(settingsPath()));
-    ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    // No write bit at all: read-only even for the superuser.
+    setSettingsText("[TOption]\nchkboxOptionAllFileSaved_Checked=True\n");
+    ASSERT_TRUE(QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::ReadGroup));
     const QString message = QStringLiteral("Unable to write to %1.").arg(settingsPath());
     ErrorRecorder errors;
     start();
@@ -406,5 +462,45 @@ TEST_F(SettingsProgramTest, AnUnwritableFileIsReportedAndTheProgramGoesOn)
     EXPECT_FALSE(errors.messages().isEmpty());
     for (const QString& text : errors.messages())
         EXPECT_EQ(text, message);
+    EXPECT_EQ(settingsText(), "[TOption]\nchkboxOptionAllFileSaved_Checked=True\n");
+    QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::WriteOwner);
+}
+
+TEST_F(SettingsProgramTest, AnUnreadableFileIsReportedOnceAtStartAndLeftAlone)
+{
+    const QString reason = QStringLiteral("Unable to read %1 (%2): the settings are not kept until it can be read.");
+    // Too large to be a settings file (a sparse file costs no disk), then a
+    // folder in the file's place.
+    const auto makeHuge = [] {
+        QFile file(settingsPath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[TFp]\nstatusbarFp_Visible=True\n");
+        ASSERT_TRUE(file.resize(ProfileFile::MaxFileSize + 1));
+    };
+    const auto makeFolder = [] {
+        ASSERT_TRUE(QFile::remove(settingsPath()));
+        ASSERT_TRUE(QDir().mkpath(settingsPath()));
+    };
+    const std::pair<std::function<void()>, QString> cases[] = {{makeHuge, QStringLiteral("larger than 16 MiB")},
+                                                               {makeFolder, QStringLiteral("it is a folder")}};
+    for (const auto& [make, cause] : cases) {
+        stop();
+        make();
+        const qint64 size = QFileInfo(settingsPath()).size();
+        ErrorRecorder errors;
+        start();
+        EXPECT_EQ(errors.messages(), QStringList{reason.arg(settingsPath(), cause)});
+        EXPECT_FALSE(Fp->statusbarFp->isVisible());
+
+        // Closing the dialogs and ending the program say nothing more, and
+        // nothing is written over the file.
+        errors.clear();
+        useOptions([](TOption* dialog) { click(dialog->chkboxOptionAllFileSaved); });
+        showAndClose<TFind>(Find, [](TFind* dialog) { click(dialog->chkboxFindCase); });
+        useOptions([](TOption* dialog) { EXPECT_FALSE(dialog->chkboxOptionAllFileSaved->isChecked()); });
+        stop();
+        EXPECT_EQ(errors.messages(), QStringList());
+        EXPECT_EQ(QFileInfo(settingsPath()).size(), size);
+    }
     EXPECT_TRUE(QFileInfo(settingsPath()).isDir());
 }

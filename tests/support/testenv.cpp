@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPointer>
 #include <QTimer>
 #include <QTemporaryDir>
@@ -21,12 +22,41 @@ std::unique_ptr<QTemporaryDir>& runDir()
 }
 }
 
+namespace {
+
+// The offscreen platform with one screen of the given size, described in a
+// file in folder.
+QByteArray offscreenPlatform(const QString& folder, QSize screen)
+{
+    const QString path = folder + QStringLiteral("/screen-%1x%2.json").arg(screen.width()).arg(screen.height());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QStringLiteral("{\"screens\": [{\"name\": \"Screen\", \"x\": 0, \"y\": 0, \"width\": %1, "
+                                  "\"height\": %2, \"logicalDpi\": 96, \"logicalBaseDpi\": 96, \"dpr\": 1}]}\n")
+                       .arg(screen.width())
+                       .arg(screen.height())
+                       .toUtf8());
+    return "offscreen:configfile=" + QFile::encodeName(path);
+}
+
+// "WIDTHxHEIGHT" from SCRIVO_TEST_SCREEN, else a desktop's 1920 x 1080.
+QSize testScreenSize()
+{
+    const QList<QByteArray> parts = qgetenv("SCRIVO_TEST_SCREEN").split('x');
+    if (parts.size() == 2 && parts[0].toInt() > 0 && parts[1].toInt() > 0)
+        return QSize(parts[0].toInt(), parts[1].toInt());
+    return QSize(1920, 1080);
+}
+
+}
+
 void TestEnvironment::prepareProcess()
 {
-    // Offscreen unless a run asks for a real platform (the Wayland smoke run).
-    const QByteArray platform = qgetenv("SCRIVO_TEST_PLATFORM");
-    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? QByteArray("offscreen") : platform);
     runDir() = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/scrivo-tests-XXXXXX"));
+    // Offscreen on a desktop-sized screen unless a run asks for another
+    // platform (the Wayland smoke run) or screen (SCRIVO_TEST_SCREEN).
+    const QByteArray platform = qgetenv("SCRIVO_TEST_PLATFORM");
+    qputenv("QT_QPA_PLATFORM", platform.isEmpty() ? offscreenPlatform(runDir()->path(), testScreenSize()) : platform);
     QDir(runDir()->path()).mkpath(QStringLiteral("home"));
     QDir(runDir()->path()).mkpath(QStringLiteral("config"));
     qputenv("HOME", home().toLocal8Bit());
