@@ -1,13 +1,59 @@
 #include "app/forms.h"
 #include "explorer/pidlmanager.h"
+#include "instance/commandline.h"
 
 #include <QApplication>
+#include <QFile>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// --help, --version and a refused command line end here, before any
+// display is opened.
+int answerWithoutWindow(const CommandLine& line)
+{
+    const bool french = userSpeaksFrench();
+    switch (line.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usageText(french).toLocal8Bit().constData(), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::fputs(versionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    default:
+        std::fputs(errorText(line, french).toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+}
+
+}
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const CommandLine line = parseCommandLine(arguments);
+    if (line.action != CommandLine::Action::Run)
+        return answerWithoutWindow(line);
+
+    // Qt sees its own options only: a file name is never taken for one.
+    std::vector<char*> qtArgv{argv[0]};
+    QList<QByteArray> qtArguments = line.qtArguments;
+    for (QByteArray& argument : qtArguments)
+        qtArgv.push_back(argument.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = int(qtArgv.size()) - 1;
+    QApplication app(qtArgc, qtArgv.data());
     QGuiApplication::setDesktopFileName(QStringLiteral("scrivo"));
-    createForms(QApplication::arguments().mid(1));
+
+    const QByteArray folder = currentFolder();
+    QStringList files;
+    for (const QByteArray& file : line.files)
+        files << QFile::decodeName(absoluteFileName(file, folder));
+    createForms(files);
     const int code = QApplication::exec();
     destroyForms();
     // Warns when an item identifier was never freed.
