@@ -118,8 +118,9 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
     bytes = QByteArray(); // the file's bytes are not needed while the editor lays out
     DocumentSlot& s = m_table.slot(slotIndex);
     s.Format = decoded.format;
-    // Into a fresh editor: the caret stays at the start; no undo history.
-    s.Editor->document()->setPlainText(decoded.text);
+    // A whole load: the caret at the start, no undo history, and no edit
+    // for the recovery journal.
+    s.Editor->setRtfText(decoded.text);
 }
 
 void FileCommands::writeDocument(int slotIndex, const QString& path)

@@ -3,6 +3,7 @@
 #include "editor/textsearch.h"
 
 #include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMimeData>
 #include <QScopedValueRollback>
 #include <QScrollBar>
@@ -250,8 +251,39 @@ void TREdit::contentsChanged(int position, int /*charsRemoved*/, int charsAdded)
 {
     ++m_edits;
     keepLongBlockLayouts(position, position + charsAdded);
-    if (!m_loading)
+    if (!m_loading) {
         checkUnbrokenRuns(position, position + charsAdded);
+        reportEdit(position, charsAdded);
+    }
+    m_length = textLength();
+}
+
+// The document's own counts may take in its closing paragraph separator,
+// which is not part of the text, and are not always the smallest range. What
+// is told is exact: the characters now standing from position on for the
+// added ones, and for the removed ones whatever else the length changed by.
+void TREdit::reportEdit(int position, int charsAdded)
+{
+    static const QMetaMethod edited = QMetaMethod::fromSignal(&TREdit::contentsEdited);
+    if (!isSignalConnected(edited))
+        return; // nobody listens: the inserted text is not worth taking
+    const int length = textLength();
+    position = std::clamp(position, 0, std::min(m_length, length));
+    const QString inserted = textBetween(position, std::min(position + charsAdded, length));
+    const int removed = m_length - (length - int(inserted.size()));
+    Q_EMIT contentsEdited(position, removed, inserted);
+}
+
+QString TREdit::textBetween(int from, int to) const
+{
+    if (to <= from)
+        return {};
+    QTextCursor c(document());
+    c.setPosition(from);
+    c.setPosition(to, QTextCursor::KeepAnchor);
+    QString between = c.selectedText();
+    between.replace(QChar::ParagraphSeparator, u'\n');
+    return between;
 }
 
 void TREdit::insertFromMimeData(const QMimeData* source)

@@ -104,6 +104,10 @@ public:
 Q_SIGNALS:
     // The text changed (typing, deleting, pasting, undo, replace, load).
     void Change();
+    // Every change of the text but a whole load (setRtfText): charsRemoved
+    // characters at position gave way to inserted. Positions and lengths
+    // count the text as text() gives it, a line break as one "\n".
+    void contentsEdited(int position, int charsRemoved, const QString& inserted);
     // The selection changed; InRow and InCol as currentLine/currentColumn.
     void OnPosChange(int InRow, int InCol);
     // Insert toggled the overwrite flag.
@@ -122,6 +126,8 @@ private:
     void computeLineAndColumn();
     void selectionMoved();
     void contentsChanged(int position, int charsRemoved, int charsAdded);
+    void reportEdit(int position, int charsAdded);
+    QString textBetween(int from, int to) const;
     void keepLongBlockLayouts(int from, int to);
     void enforceFontStrategy();
     void checkUnbrokenRuns(int from, int to);
@@ -149,6 +155,8 @@ private:
     // Counts content changes, so a key handler can tell whether the base
     // control's handling of a key changed the text.
     quint64 m_edits = 0;
+    // The text's length before the change being reported.
+    int m_length = 0;
     // Last selection told through OnPosChange.
     int m_reportedStart = -1;
     int m_reportedEnd = -1;
