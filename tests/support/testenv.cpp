@@ -61,6 +61,8 @@ void TestEnvironment::prepareProcess()
     QDir(runDir()->path()).mkpath(QStringLiteral("config"));
     qputenv("HOME", home().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
+    // Recovery journals too stay in the run's own folder.
+    qputenv("XDG_STATE_HOME", (runDir()->path() + QStringLiteral("/state")).toLocal8Bit());
     // A modal error box would stall the run: outside an ErrorRecorder an
     // error is a test failure.
     setErrorReporter([](const QString& text) { ADD_FAILURE() << "unexpected error box: " << text.toStdString(); });

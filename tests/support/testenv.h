@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
-// Every run gets the offscreen platform and fresh HOME / XDG_CONFIG_HOME
-// folders, so no test reads or writes the user's own settings.
+// Every run gets the offscreen platform and fresh HOME / XDG_CONFIG_HOME /
+// XDG_STATE_HOME folders, so no test reads or writes the user's own settings.
 class TestEnvironment : public ::testing::Environment {
 public:
     static void prepareProcess();
