@@ -610,7 +610,16 @@ void TFp::mnuTimeUsClick() { m_edit->TimeUs(); }
 
 void TFp::mnuTimeEuropeClick() { m_edit->TimeEurope(); }
 
-void TFp::mnuOptionClick() { Option->exec(); }
+void TFp::mnuOptionClick()
+{
+    const SettingsValues before = formstorageFp->currentValues();
+    Option->exec();
+    // The dialog saved its choices. When they changed the main window's
+    // panels, those are written now too, so the two sections never disagree
+    // after a kill.
+    if (formstorageFp->currentValues() != before)
+        formstorageFp->saveCheckpoint();
+}
 
 void TFp::mnuAboutClick()
 {

@@ -286,6 +286,13 @@ void TFormPlacement::saveReported()
     runGuarded([this] { SaveFormSettings(); });
 }
 
+void TFormPlacement::saveCheckpoint()
+{
+    const bool saved = m_saved;
+    saveReported();
+    m_saved = saved;
+}
+
 void TFormPlacement::FormDestroy()
 {
     if (!Active || m_saved)

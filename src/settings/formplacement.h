@@ -99,6 +99,13 @@ public:
     bool Saved() const { return m_saved; }
     bool Destroying() const { return m_destroying; }
 
+    // Every key and text a save would write now.
+    SettingsValues currentValues() const;
+    // Writes the settings now, while the form lives on, without counting as
+    // the save its destruction would make: they are written again on the way
+    // out. Errors are reported.
+    void saveCheckpoint();
+
     // The form is about to be destroyed: saves it when it was restored and
     // not saved since.
     void FormDestroy();
@@ -113,8 +120,6 @@ protected:
 private:
     void readPlacement(const ProfileFile& file, const QString& section);
     void writePlacement(SettingsValues& values) const;
-    // Every key and text a save would write now.
-    SettingsValues currentValues() const;
     void rememberValues(const SettingsValues& values);
     void saveReported();
 

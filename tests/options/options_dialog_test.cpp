@@ -193,6 +193,28 @@ TEST_F(OptionsDialogTest, EscapeLeavesAsTheExitLabelDoes)
               QStringLiteral("False"));
 }
 
+TEST_F(OptionsDialogTest, ClosingWritesTheMainWindowsPanelsWithTheOptions)
+{
+    const auto stored = [](const char* section, const char* key) {
+        return ProfileFile(ProfileFile::defaultPath())
+            .value(QString::fromLatin1(section), QString::fromLatin1(key))
+            .value_or(QStringLiteral("<none>"));
+    };
+    useOptions([](TOption* dialog) {
+        click(dialog->chkboxOptionExplorer);
+        click(dialog->chkboxOptionStatusBar);
+    });
+    // Both sections at once: a kill now finds them agreeing.
+    EXPECT_EQ(stored("TOption", "chkboxOptionExplorer_Checked"), QStringLiteral("False"));
+    EXPECT_EQ(stored("TFp", "panelFpExplorateur_Visible"), QStringLiteral("False"));
+    EXPECT_EQ(stored("TFp", "statusbarFp_Visible"), QStringLiteral("False"));
+
+    // Written again on the way out, with what changed since.
+    Fp->statusbarFp->show();
+    stop();
+    EXPECT_EQ(stored("TFp", "statusbarFp_Visible"), QStringLiteral("True"));
+}
+
 TEST_F(OptionsDialogTest, TabCaptionsStayWholeAfterASideAndBack)
 {
     TPageControl* page = Fp->pageEdition;
