@@ -34,7 +34,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QScopeGuard>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QSplitter>
@@ -497,18 +496,10 @@ EditorLook TFp::editorLookFromOptions() const
 
 void TFp::startupDocument(const QString& firstArgument)
 {
-    m_documents->New();
-    m_documents->LoadingDocument = true;
-    const auto loadingDone = qScopeGuard([this] { m_documents->LoadingDocument = false; });
-    if (!firstArgument.isEmpty() && QFileInfo(firstArgument).isFile()) {
-        // Named only once read: a file that cannot be read leaves the
-        // untitled "Nouvelle page" (the error is still reported).
-        const int slot = m_documents->CurrentSlot;
-        runGuarded([&] {
-            m_files->readFileIntoDocument(slot, firstArgument);
-            m_files->SetDocumentFileName(slot, firstArgument);
-        });
-    }
+    if (QFileInfo(firstArgument).isFile())
+        runGuarded([&] { m_files->openInNewDocument(firstArgument); });
+    else
+        m_documents->New();
 }
 
 void TFp::EnableDocumentCommands()
@@ -569,7 +560,9 @@ void TFp::pageEditionChange() { m_documents->PageChange(); }
 
 void TFp::NewEditionChange() { m_documents->Modification(); }
 
-void TFp::btOpenClick() { m_files->Open(Option->chkboxOptionSeveralTimes->isChecked()); }
+void TFp::btOpenClick() { m_files->Open(severalTimesOption()); }
+
+bool TFp::severalTimesOption() const { return Option->chkboxOptionSeveralTimes->isChecked(); }
 
 void TFp::btSaveClick() { m_files->Save(); }
 
@@ -638,28 +631,8 @@ void TFp::mnuNextClick() { m_search->mnuNextClick(); }
 void TFp::listviewFpDblClick()
 {
     const int row = listviewFp->selectedIndex();
-    if (row < 0)
-        return;
-    const QString path = listviewFp->ItemDataList()[row].FullPath();
-    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const QString extension = dot < 0 ? QString() : name.mid(dot);
-    if (m_files->FindOpenDocument(path) && !Option->chkboxOptionSeveralTimes->isChecked())
-        return;
-    if (extension.isEmpty())
-        return; // folders and files without an extension are not opened
-    m_documents->LoadingDocument = true;
-    const auto loaded = qScopeGuard([this] { m_documents->LoadingDocument = false; });
-    const int slot = m_documents->New();
-    if (slot < 0)
-        return; // every slot in use
-    setDialogFileName(openDialogFp, path);
-    // The row's own path is read (the dialog would split a name holding a
-    // quote), and the document is named only once its text is in: after a
-    // failed read the tab stays untitled, so no Save can write the empty
-    // text over the file.
-    m_files->readFileIntoDocument(slot, path);
-    m_files->SetDocumentFileName(slot, path);
+    if (row >= 0)
+        m_files->OpenFromFileList(listviewFp->ItemDataList()[row].FullPath(), severalTimesOption());
 }
 
 void TFp::terminateApplication()

@@ -182,6 +182,7 @@ private:
     void translateCaptions();
     void terminateApplication();
     EditorLook editorLookFromOptions() const;
+    bool severalTimesOption() const;
 
     std::unique_ptr<DocumentTable> m_documents;
     std::unique_ptr<FileCommands> m_files;

@@ -161,25 +161,48 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     return SaveResult::Written;
 }
 
+bool FileCommands::showsOpenCopy(const QString& fileName, bool severalTimesOption)
+{
+    return FindOpenDocument(expandedPath(fileName)) && !severalTimesOption;
+}
+
+int FileCommands::openInNewDocument(const QString& fileName)
+{
+    int slot = -1;
+    {
+        m_table.LoadingDocument = true;
+        const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
+        slot = m_table.New();
+        if (slot < 0)
+            return slot; // every slot in use: no document to read the file into
+        // Named only once read: after a failed read the tab stays untitled,
+        // so no Save can write the empty text over the file.
+        readFileIntoDocument(slot, fileName);
+        SetDocumentFileName(slot, fileName);
+    }
+    m_commands.EnableDocumentCommands();
+    return slot;
+}
+
 void FileCommands::Open(bool severalTimesOption)
 {
     if (!m_openDialog || m_openDialog->exec() != QDialog::Accepted)
         return;
     const QString fileName = dialogFileName(m_openDialog);
-    if (fileName.isEmpty())
+    if (fileName.isEmpty() || showsOpenCopy(fileName, severalTimesOption))
         return;
-    if (FindOpenDocument(expandedPath(fileName)) && !severalTimesOption)
-        return;
-    {
-        m_table.LoadingDocument = true;
-        const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
-        const int slot = m_table.New();
-        if (slot < 0)
-            return; // every slot in use: no document to read the file into
-        readFileIntoDocument(slot, fileName); // on failure the new tab stays, untitled
-        SetDocumentFileName(slot, fileName);
-    }
-    m_commands.EnableDocumentCommands();
+    openInNewDocument(fileName);
+}
+
+void FileCommands::OpenFromFileList(const QString& path, bool severalTimesOption)
+{
+    if (showsOpenCopy(path, severalTimesOption) || extensionPart(path).isEmpty())
+        return; // folders and files without an extension are not opened
+    if (m_openDialog)
+        setDialogFileName(m_openDialog, path);
+    // The path itself is read, not the dialog's name, which the dialog
+    // would split at a quote.
+    openInNewDocument(path);
 }
 
 void FileCommands::Save()

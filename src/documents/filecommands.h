@@ -24,8 +24,17 @@ public:
     static constexpr qint64 MaximumFileSize = qint64(128) * 1024 * 1024;
 
     // Open: asks for a file, shows an open copy instead when the option
-    // forbids a second one, else reads the file into a new document.
+    // forbids a second one, else opens the file in a new document.
     void Open(bool severalTimesOption);
+    // The file list's double click on path: as Open, except that entries
+    // without an extension (folders among them) are not opened, and that the
+    // path becomes the open dialog's file name.
+    void OpenFromFileList(const QString& path, bool severalTimesOption);
+    // Reads a file into a new document named after it, not modified. Returns
+    // the document's slot, or -1 when every slot is in use. A file that
+    // cannot be read raises "Cannot open file %s" and leaves the new tab
+    // untitled.
+    int openInNewDocument(const QString& fileName);
     // Save: the current document; disables the Save pair once written.
     void Save();
     // Save All: every open document, untitled ones through the save dialog.
@@ -37,6 +46,9 @@ public:
     // Makes the open document whose Path is exactly path (letter case
     // included) the active one; false, changing nothing, when there is none.
     bool FindOpenDocument(const QString& path);
+    // The duplicate rule of Open and the file list: shows the open copy of
+    // fileName, if any; true when no second copy may then be opened.
+    bool showsOpenCopy(const QString& fileName, bool severalTimesOption);
 
     // Path (expanded, "." and ".." removed), Name, Extension, tab caption,
     // and the information bar when slot is the current one.

@@ -1,5 +1,6 @@
 #include "support/programfixture.h"
 
+#include "documents/filecommands.h"
 #include "editor/tredit.h"
 #include "options/colorcombobox.h"
 #include "options/toption.h"
@@ -210,6 +211,22 @@ TEST_F(ProgramTest, MissingOrUnusableStartupArgumentLeavesAnUntitledPage)
         EXPECT_TRUE(Fp->lbFpInfoFichier->text().isEmpty());
         EXPECT_FALSE(docs().LoadingDocument);
     }
+}
+
+TEST_F(ProgramTest, AStartupFileTooLargeToEditIsReportedAndLeavesAnUntitledPage)
+{
+    QFile huge(tempPath(QStringLiteral("huge.log")));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(huge.resize(FileCommands::MaximumFileSize + 1)); // sparse: costs no disk
+    huge.close();
+    ErrorRecorder errors;
+    start({huge.fileName()});
+    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Cannot open file %1.").arg(huge.fileName())});
+    EXPECT_EQ(Fp->pageEdition->count(), 1);
+    EXPECT_EQ(Fp->pageEdition->tabText(0), QStringLiteral("Nouvelle page"));
+    EXPECT_TRUE(docs().slot(0).Path.isEmpty());
+    EXPECT_FALSE(docs().LoadingDocument);
+    EXPECT_TRUE(Fp->mnuClose->isEnabled());
 }
 
 TEST_F(ProgramTest, ClosingAModifiedDocumentWithAPathWritesItWithoutAsking)
