@@ -131,8 +131,7 @@ void run(const QString& folder, const char* label, const QByteArray& bytes, int 
         files.writeDocument(slot, out);
         save.add(t.nsecsElapsed());
 
-        docs.slot(slot).Modified = 0;
-        docs.CloseDocument(slot);
+        docs.removeDocument(slot);
         QApplication::processEvents();
     }
     report("decode alone", decode);

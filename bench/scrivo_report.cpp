@@ -150,11 +150,7 @@ Row open(const QString& path)
     QElapsedTimer t;
     t.start();
     DocumentTable& docs = Fp->documents();
-    docs.LoadingDocument = true;
-    docs.New();
-    Fp->files().readFileIntoDocument(docs.CurrentSlot, path);
-    Fp->files().SetDocumentFileName(docs.CurrentSlot, path);
-    docs.LoadingDocument = false;
+    Fp->files().openInNewDocument(path);
     PaintWatch(docs.currentEditor()->viewport()).wait();
     return {double(t.nsecsElapsed()) / 1e6, {}};
 }
@@ -185,10 +181,10 @@ Row save(const QString& path, const QString& dir)
     QFile::copy(path, copy);
     open(copy);
     DocumentTable& docs = Fp->documents();
-    docs.current().Modified = 1;
+    docs.setModified(docs.CurrentSlot(), true);
     QElapsedTimer t;
     t.start();
-    Fp->files().SaveDocument(docs.CurrentSlot);
+    Fp->files().SaveDocument(docs.CurrentSlot());
     return {double(t.nsecsElapsed()) / 1e6, {}};
 }
 

@@ -5,6 +5,7 @@
 #include "documents/editcommands.h"
 #include "documents/filecommands.h"
 #include "documents/filedialogs.h"
+#include "documents/tabcaptions.h"
 #include "editor/tredit.h"
 #include "explorer/listview.h"
 #include "explorer/treeview.h"
@@ -115,13 +116,12 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
     panelFpExplorateur->setPanelWidth(217);
     buildStatusBar();
 
-    m_documents = std::make_unique<DocumentTable>(pageEdition, *this, LoadStr(sNewPage),
-                                                  [this] { return editorLookFromOptions(); });
+    m_documents = std::make_unique<DocumentTable>(pageEdition, [this] { return editorLookFromOptions(); });
+    new TabCaptions(*m_documents, LoadStr(sNewPage));
     openDialogFp = createOpenDialog(this);
     saveDialogFp = createSaveDialog(this);
     m_files = std::make_unique<FileCommands>(*m_documents, *this, openDialogFp, saveDialogFp);
     m_edit = std::make_unique<EditCommands>(*m_documents);
-    m_documents->saveDocument = [this](int slot) { return m_files->SaveDocument(slot); };
     m_search = std::make_unique<SearchCommands>(SearchCommands::Context{
         [this] { return m_documents->currentEditor(); }, [] { return Find; }, [] { return FindReplace; },
         [this](bool enabled) { setNextEnabled(enabled); }});
@@ -373,7 +373,7 @@ void TFp::connectHandlers()
         if (!m_documents->isProgramActivation())
             pageEditionChange();
     }));
-    m_documents->editorChanged = [this] { NewEditionChange(); };
+    connectDocuments();
     // F10 opens the menu bar from the keyboard, as on other Linux desktops;
     // the arrow keys then move through the menus.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -417,9 +417,37 @@ void TFp::connectHandlers()
     connect(listviewFp, &TSxExplorerListView::DblClick, this, guarded([this] { listviewFpDblClick(); }));
 }
 
+void TFp::connectDocuments()
+{
+    const DocumentTable* docs = m_documents.get();
+    connect(docs, &DocumentTable::editorChanged, this, guarded([this] { NewEditionChange(); }));
+    connect(docs, &DocumentTable::documentCreated, this, [this] { EnableDocumentCommands(); });
+    connect(docs, &DocumentTable::documentClosed, this, [this] {
+        if (m_documents->OpenDocumentCount() == 0)
+            DisableDocumentCommands();
+    });
+    connect(docs, &DocumentTable::currentDocumentChanged, this, [this] { showCurrentDocument(); });
+    connect(docs, &DocumentTable::documentRenamed, this, [this](int slot) {
+        if (slot == m_documents->CurrentSlot())
+            showFileInformation(m_documents->current().Path);
+    });
+    connect(docs, &DocumentTable::modifiedChanged, this, [this](int slot, bool modified) {
+        if (slot == m_documents->CurrentSlot())
+            setSaveEnabled(modified);
+    });
+}
+
+void TFp::showCurrentDocument()
+{
+    setSaveEnabled(m_documents->current().Modified == 1);
+    showFileInformation(m_documents->current().Path);
+    setNextEnabled(false);
+}
+
 void TFp::translateCaptions()
 {
-    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurDirectory), LoadStr(sTabDirectories));
+    extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurDirectory),
+                                   LoadStr(sTabDirectories));
     extpageExplorateur->setTabText(extpageExplorateur->indexOf(tabsheetFpExplorateurFiles), LoadStr(sTabFiles));
     mnuFile->setTitle(LoadStr(sMenuFile));
     mnuNew->setText(LoadStr(sMenuNew));
@@ -552,13 +580,17 @@ void TFp::showFileInformation(const QString& path) { lbFpInfoFichier->setText(pa
 
 void TFp::btNewClick() { m_documents->New(); }
 
-void TFp::btCloseClick() { m_documents->Close(); }
+void TFp::btCloseClick() { m_files->Close(); }
 
-void TFp::mnuCloseAllClick() { m_documents->CloseAll(); }
+void TFp::mnuCloseAllClick() { m_files->CloseAll(); }
 
 void TFp::pageEditionChange() { m_documents->PageChange(); }
 
-void TFp::NewEditionChange() { m_documents->Modification(); }
+void TFp::NewEditionChange()
+{
+    if (m_documents->Modification())
+        enableSaveCommandsForChange();
+}
 
 void TFp::btOpenClick() { m_files->Open(severalTimesOption()); }
 

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "documents/documenttable.h"
+#include "documents/filecommands.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
 class EditCommands;
-class FileCommands;
 class QAction;
 class QFileDialog;
 class QLabel;
@@ -34,7 +33,7 @@ class TSxExplorerListView;
 // The main window: builds the layout, translates its captions, connects each
 // control's event to its handler, and switches the document commands. The
 // behaviour of each command lives in the subsystem that owns it.
-class TFp : public QMainWindow, public DocumentCommandStates {
+class TFp : public QMainWindow, public SaveAllCommandStates {
     Q_OBJECT
 public:
     explicit TFp(QWidget* parent = nullptr);
@@ -112,14 +111,16 @@ public:
     // argument when it names an existing file.
     void startupDocument(const QString& firstArgument);
 
-    // Command states (DocumentCommandStates).
-    void EnableDocumentCommands() override;
-    void DisableDocumentCommands() override;
-    void setSaveEnabled(bool enabled) override;
-    void enableSaveCommandsForChange() override;
+    // Command states. Most follow the document table's signals.
+    void EnableDocumentCommands();
+    void DisableDocumentCommands();
+    // btSave and mnuSave.
+    void setSaveEnabled(bool enabled);
+    // btSave, btSaveAll, mnuSave, mnuSaveAll, in that order (an edit).
+    void enableSaveCommandsForChange();
     void disableSaveCommandsAfterSaveAll() override;
-    void setNextEnabled(bool enabled) override;
-    void showFileInformation(const QString& path) override;
+    void setNextEnabled(bool enabled);
+    void showFileInformation(const QString& path);
 
     // Handlers.
     void btNewClick();
@@ -179,6 +180,9 @@ private:
     void buildEditionPanel();
     void buildStatusBar();
     void connectHandlers();
+    void connectDocuments();
+    // The page change's displays: Save, the information bar, Next.
+    void showCurrentDocument();
     void translateCaptions();
     void terminateApplication();
     EditorLook editorLookFromOptions() const;

@@ -1,20 +1,14 @@
 #include "documents/documenttable.h"
 
+#include "documents/filenames.h"
 #include "editor/tredit.h"
-
-#include "platform/errors.h"
 
 #include <QScopedValueRollback>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-DocumentTable::DocumentTable(QTabWidget* pageEdition, DocumentCommandStates& commands, QString newPageCaption,
-                             std::function<EditorLook()> editorLook, QObject* parent)
-    : QObject(parent),
-      m_pageEdition(pageEdition),
-      m_commands(commands),
-      m_newPageCaption(std::move(newPageCaption)),
-      m_editorLook(std::move(editorLook))
+DocumentTable::DocumentTable(QTabWidget* pageEdition, LookSource editorLook, QObject* parent)
+    : QObject(parent), m_pageEdition(pageEdition), m_editorLook(std::move(editorLook))
 {
 }
 
@@ -38,6 +32,13 @@ int DocumentTable::slotOfPage(const QWidget* page) const
     return -1;
 }
 
+bool DocumentTable::anyModified() const
+{
+    bool modified = false;
+    ForEachOpenDocument([&](int i) { modified = modified || slot(i).Modified == 1; });
+    return modified;
+}
+
 TREdit* DocumentTable::createEditor(QWidget* page)
 {
     auto* layout = new QVBoxLayout(page);
@@ -50,12 +51,6 @@ TREdit* DocumentTable::createEditor(QWidget* page)
     editor->setBackgroundColor(look.background);
     editor->setFontName(look.fontName);
     editor->setFontColor(look.fontColor);
-    connect(editor, &TREdit::Change, this, guarded([this] {
-        if (editorChanged)
-            editorChanged();
-        else
-            Modification();
-    }));
     return editor;
 }
 
@@ -79,91 +74,71 @@ int DocumentTable::New()
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheet%1").arg(index));
     TREdit* editor = createEditor(page);
-    editor->setAccessibleName(m_newPageCaption); // named after its tab
     {
         const QScopedValueRollback guard(m_programActivation, true);
-        const int tab = m_pageEdition->addTab(page, m_newPageCaption);
+        const int tab = m_pageEdition->addTab(page, QString());
         m_pageEdition->setCurrentIndex(tab);
     }
 
-    ++OpenDocumentCount;
-    DocumentSlot& s = slot(index);
+    ++m_openCount;
+    DocumentSlot& s = mutableSlot(index);
     s.TabSheet = page;
     s.Modified = 0;
     s.InUse = 1;
     s.Editor = editor;
     s.Format = TextFileFormat{};
+    connect(editor, &TREdit::Change, this, [this, index] { Q_EMIT editorChanged(index); });
 
-    m_commands.EnableDocumentCommands();
+    Q_EMIT documentCreated(index);
     PageChange();
     return index;
 }
 
-bool DocumentTable::CloseDocument(int slotIndex)
+void DocumentTable::removeDocument(int slotIndex)
 {
-    DocumentSlot& s = slot(slotIndex);
+    DocumentSlot& s = mutableSlot(slotIndex);
     if (!s.InUse)
-        return true;
-    // A failed write throws and the document stays open. A cancelled save
-    // dialog closes it unsaved; a refused name keeps it, so that no change
-    // is lost silently.
-    if (s.Modified == 1 && saveDocument && saveDocument(slotIndex) == SaveResult::Stop)
-        return false;
-
+        return;
+    Q_EMIT documentClosing(slotIndex);
     QWidget* page = s.TabSheet;
     s.TabSheet = nullptr;
     s.Editor = nullptr;
     s.Modified = 0;
     s.InUse = 0;
     s.Path.clear();
-    {
-        // Removing the active tab activates the one to its right, or the
-        // first when it was the rightmost.
-        const QScopedValueRollback guard(m_programActivation, true);
-        const int tab = m_pageEdition->indexOf(page);
-        const bool wasActive = tab == m_pageEdition->currentIndex();
-        const int count = m_pageEdition->count();
-        m_pageEdition->removeTab(tab);
-        if (wasActive && count > 1)
-            m_pageEdition->setCurrentIndex(tab < count - 1 ? tab : 0);
-        delete page;
-    }
-    --OpenDocumentCount;
+    removeTab(page);
+    --m_openCount;
+    Q_EMIT documentClosed(slotIndex);
     PageChange();
-    return true;
 }
 
-void DocumentTable::Close()
+void DocumentTable::removeTab(QWidget* page)
 {
-    CloseDocument(CurrentSlot);
-    if (OpenDocumentCount == 0)
-        m_commands.DisableDocumentCommands();
-}
-
-void DocumentTable::CloseAll()
-{
-    for (int i = 0; i < Capacity; ++i)
-        if (slot(i).InUse && !CloseDocument(i))
-            return;
-    m_commands.DisableDocumentCommands();
+    // Removing the active tab activates the one to its right, or the first
+    // when it was the rightmost.
+    const QScopedValueRollback guard(m_programActivation, true);
+    const int tab = m_pageEdition->indexOf(page);
+    const bool wasActive = tab == m_pageEdition->currentIndex();
+    const int count = m_pageEdition->count();
+    m_pageEdition->removeTab(tab);
+    if (wasActive && count > 1)
+        m_pageEdition->setCurrentIndex(tab < count - 1 ? tab : 0);
+    delete page;
 }
 
 void DocumentTable::PageChange()
 {
     const int active = slotOfPage(m_pageEdition->currentWidget());
-    CurrentSlot = active >= 0 ? active : std::max(0, lowestFreeSlot());
-    const DocumentSlot& s = current();
-    m_commands.setSaveEnabled(s.Modified == 1);
-    m_commands.showFileInformation(s.Path);
-    m_commands.setNextEnabled(false);
+    m_currentSlot = active >= 0 ? active : std::max(0, lowestFreeSlot());
+    Q_EMIT currentDocumentChanged(m_currentSlot);
 }
 
-void DocumentTable::Modification()
+bool DocumentTable::Modification()
 {
     if (LoadingDocument)
-        return;
-    m_commands.enableSaveCommandsForChange();
-    current().Modified = 1;
+        return false;
+    setModified(m_currentSlot, true);
+    return true;
 }
 
 void DocumentTable::activate(int slotIndex)
@@ -173,4 +148,31 @@ void DocumentTable::activate(int slotIndex)
         m_pageEdition->setCurrentWidget(slot(slotIndex).TabSheet);
     }
     PageChange();
+}
+
+void DocumentTable::setModified(int slotIndex, bool modified)
+{
+    DocumentSlot& s = mutableSlot(slotIndex);
+    const quint32 value = modified ? 1 : 0;
+    if (s.Modified == value)
+        return;
+    s.Modified = value;
+    Q_EMIT modifiedChanged(slotIndex, modified);
+}
+
+void DocumentTable::setFileName(int slotIndex, const QString& fileName)
+{
+    DocumentSlot& s = mutableSlot(slotIndex);
+    s.Path = FileNames::expandedPath(fileName);
+    s.Name = FileNames::namePart(fileName).left(NameCapacity);
+    s.Extension = FileNames::extensionPart(fileName).left(ExtensionCapacity);
+    Q_EMIT documentRenamed(slotIndex);
+}
+
+void DocumentTable::setFormat(int slotIndex, const TextFileFormat& format) { mutableSlot(slotIndex).Format = format; }
+
+void DocumentTable::markSaved(int slotIndex)
+{
+    setModified(slotIndex, false);
+    Q_EMIT documentSaved(slotIndex);
 }

@@ -27,23 +27,6 @@ struct DocumentSlot {
     TextFileFormat Format; // how the file was encoded, so it is written back alike
 };
 
-// What the table asks of the main window when documents come and go.
-class DocumentCommandStates {
-public:
-    virtual ~DocumentCommandStates() = default;
-    virtual void EnableDocumentCommands() = 0;
-    virtual void DisableDocumentCommands() = 0;
-    // btSave and mnuSave.
-    virtual void setSaveEnabled(bool enabled) = 0;
-    // btSave, btSaveAll, mnuSave, mnuSaveAll, in that order (a modification).
-    virtual void enableSaveCommandsForChange() = 0;
-    // btSaveAll, mnuSaveAll, btSave, mnuSave, in that order (a document
-    // written by Save All).
-    virtual void disableSaveCommandsAfterSaveAll() = 0;
-    virtual void setNextEnabled(bool enabled) = 0;
-    virtual void showFileInformation(const QString& path) = 0;
-};
-
 // How a new editor looks: read from the Options values when it is created.
 struct EditorLook {
     TColor background = Colors::clWhite;
@@ -51,67 +34,70 @@ struct EditorLook {
     QString fontName; // empty: keep the editor's own font
 };
 
-// Outcome of saving one document.
-enum class SaveResult { Written, NotWritten, Stop };
-
 // The table of open documents: 256 slots tying each tab of the editor page
 // control to its editor, modified flag and file. Free slots may lie between
 // slots in use; New takes the lowest free one, and new tabs go to the right.
+//
+// The table owns each document's state; whatever shows that state (tab
+// captions, the information bar, the command states) follows the signals
+// below rather than being told by whoever changed it.
 class DocumentTable : public QObject {
     Q_OBJECT
 public:
     static constexpr int Capacity = 256;
+    using LookSource = std::function<EditorLook()>;
 
-    DocumentTable(QTabWidget* pageEdition, DocumentCommandStates& commands, QString newPageCaption,
-                  std::function<EditorLook()> editorLook, QObject* parent = nullptr);
+    // editorLook is asked for the look of every new editor.
+    DocumentTable(QTabWidget* pageEdition, LookSource editorLook, QObject* parent = nullptr);
     ~DocumentTable() override;
 
-    int CurrentSlot = 0;
-    int OpenDocumentCount = 0;
+    // While set, changes of editor text mark nothing modified (a file's text
+    // is being put into an editor).
     bool LoadingDocument = false;
 
-    DocumentSlot& slot(int index) { return m_slots.at(static_cast<std::size_t>(index)); }
+    int CurrentSlot() const { return m_currentSlot; }
+    int OpenDocumentCount() const { return m_openCount; }
+
     const DocumentSlot& slot(int index) const { return m_slots.at(static_cast<std::size_t>(index)); }
-    DocumentSlot& current() { return slot(CurrentSlot); }
-    TREdit* currentEditor() { return current().Editor; }
+    const DocumentSlot& current() const { return slot(m_currentSlot); }
+    TREdit* currentEditor() const { return current().Editor; }
 
     // Visits the slots in use in increasing index order.
     template <typename F>
-    void ForEachOpenDocument(F&& visit)
+    void ForEachOpenDocument(F&& visit) const
     {
         for (int i = 0; i < Capacity; ++i)
             if (m_slots[static_cast<std::size_t>(i)].InUse)
                 visit(i);
     }
+    bool anyModified() const;
 
     // New: an empty document in the lowest free slot, made current. Returns
     // the slot, or -1 (nothing done) when all slots are in use.
     int New();
-    // Saves the slot first when modified (through the saver), then frees it
-    // and removes its tab. A failed save throws and leaves it open; a save
-    // that stops (a name in a folder that does not exist) leaves it open too
-    // and answers false.
-    bool CloseDocument(int slotIndex);
-    // Close: the current document; disables the document commands when none is left.
-    void Close();
-    // Close All: every open document, lowest slot first, up to one that
-    // stays open.
-    void CloseAll();
-    // Recomputes the current slot from the active tab and the displays that follow it.
+    // Frees the slot and removes its tab with its editor; the tab to its
+    // right (or the first) becomes active. Unsaved text is the caller's
+    // concern.
+    void removeDocument(int slotIndex);
+    // Recomputes the current slot from the active tab.
     void PageChange();
-    // A document's text changed.
-    void Modification();
+    // The current document's text changed: marks it modified unless a file
+    // is being loaded. True when it counted as a modification.
+    bool Modification();
     // The slot whose tab page is page, or -1.
     int slotOfPage(const QWidget* page) const;
     // Makes slotIndex's tab the active page and runs the page change.
     void activate(int slotIndex);
 
-    // Saving, supplied by the file commands; CloseDocument uses it for
-    // modified documents.
-    std::function<SaveResult(int slot)> saveDocument;
-    // The main window's handler of every editor's change event; it runs
-    // Modification. Without one, editors call Modification themselves.
-    std::function<void()> editorChanged;
+    // The document's state, changed only here.
+    void setModified(int slotIndex, bool modified);
+    // Path (expanded, "." and ".." removed), Name and Extension (cut to
+    // their capacities) from a file name.
+    void setFileName(int slotIndex, const QString& fileName);
+    void setFormat(int slotIndex, const TextFileFormat& format);
+    // The file now holds the document's text: not modified any more.
+    void markSaved(int slotIndex);
+
     // True while the program itself changes the active tab: the page
     // control's change signal then does not stand for a user's choice.
     bool isProgramActivation() const { return m_programActivation; }
@@ -122,14 +108,37 @@ public:
     // needed, lines wrapped at the window's width, Tab typed, 10 points.
     static void setUpEditor(TREdit* editor);
 
+    static constexpr int NameCapacity = 100;
+    static constexpr int ExtensionCapacity = 5;
+
+Q_SIGNALS:
+    // A new document is in the slot, with its tab and editor.
+    void documentCreated(int slot);
+    // The slot's document is about to go: its editor still exists.
+    void documentClosing(int slot);
+    // The slot is free again and its tab gone.
+    void documentClosed(int slot);
+    // Path, Name and Extension changed.
+    void documentRenamed(int slot);
+    void modifiedChanged(int slot, bool modified);
+    // The document's text was written to its file.
+    void documentSaved(int slot);
+    // The page change ran: slot is the current one (a free slot when no
+    // document is open).
+    void currentDocumentChanged(int slot);
+    // The text of the slot's editor changed (typing, pasting, a load...).
+    void editorChanged(int slot);
+
 private:
+    DocumentSlot& mutableSlot(int index) { return m_slots.at(static_cast<std::size_t>(index)); }
     int lowestFreeSlot() const;
     TREdit* createEditor(QWidget* page);
+    void removeTab(QWidget* page);
 
     QTabWidget* m_pageEdition;
-    DocumentCommandStates& m_commands;
-    QString m_newPageCaption;
-    std::function<EditorLook()> m_editorLook;
+    LookSource m_editorLook;
     std::array<DocumentSlot, Capacity> m_slots{};
+    int m_currentSlot = 0;
+    int m_openCount = 0;
     bool m_programActivation = false;
 };

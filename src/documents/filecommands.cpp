@@ -1,6 +1,7 @@
 #include "documents/filecommands.h"
 
 #include "documents/filedialogs.h"
+#include "documents/filenames.h"
 #include "documents/filewriter.h"
 #include "documents/textcodec.h"
 #include "editor/tredit.h"
@@ -15,8 +16,6 @@
 #include <QTabWidget>
 
 namespace {
-constexpr int nameCapacity = 100;
-constexpr int extensionCapacity = 5;
 
 ScrivoError cannotOpen(const QString& fileName)
 {
@@ -58,42 +57,10 @@ bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes)
 
 }
 
-FileCommands::FileCommands(DocumentTable& table, DocumentCommandStates& commands, QFileDialog* openDialog,
+FileCommands::FileCommands(DocumentTable& table, SaveAllCommandStates& commands, QFileDialog* openDialog,
                            QFileDialog* saveDialog)
     : m_table(table), m_commands(commands), m_openDialog(openDialog), m_saveDialog(saveDialog)
 {
-}
-
-QString FileCommands::expandedPath(const QString& fileName)
-{
-    return QDir::cleanPath(QFileInfo(fileName).absoluteFilePath());
-}
-
-QString FileCommands::fileNamePart(const QString& fileName)
-{
-    return fileName.mid(fileName.lastIndexOf(u'/') + 1);
-}
-
-QString FileCommands::extensionPart(const QString& fileName)
-{
-    const QString name = fileNamePart(fileName);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
-}
-
-void FileCommands::SetDocumentFileName(int slotIndex, const QString& fileName)
-{
-    DocumentSlot& s = m_table.slot(slotIndex);
-    s.Path = expandedPath(fileName);
-    s.Name = fileNamePart(fileName).left(nameCapacity);
-    s.Extension = extensionPart(fileName).left(extensionCapacity);
-    if (slotIndex == m_table.CurrentSlot)
-        m_commands.showFileInformation(s.Path);
-    if (s.TabSheet) {
-        QTabWidget* pages = m_table.pageEdition();
-        pages->setTabText(pages->indexOf(s.TabSheet), s.Name);
-        s.Editor->setAccessibleName(s.Name);
-    }
 }
 
 bool FileCommands::FindOpenDocument(const QString& path)
@@ -116,31 +83,28 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
         throw cannotOpen(fileName);
     DecodedText decoded = decodeTextFile(bytes);
     bytes = QByteArray(); // the file's bytes are not needed while the editor lays out
-    DocumentSlot& s = m_table.slot(slotIndex);
-    s.Format = decoded.format;
+    m_table.setFormat(slotIndex, decoded.format);
     // A whole load: the caret at the start, no undo history, and no edit
     // for the recovery journal.
-    s.Editor->setRtfText(decoded.text);
+    m_table.slot(slotIndex).Editor->loadText(decoded.text);
 }
 
 void FileCommands::writeDocument(int slotIndex, const QString& path)
 {
-    DocumentSlot& s = m_table.slot(slotIndex);
-    // The raw text keeps no-break spaces and line separators; its paragraph
-    // separators are the line breaks.
+    const DocumentSlot& s = m_table.slot(slotIndex);
     TextFileFormat format = s.Format;
-    const QByteArray bytes = encodeTextFile(s.Editor->document()->toRawText(), format);
+    const QByteArray bytes = encodeTextFile(s.Editor->text(), format);
     if (!writeWholeFile(path, bytes))
         throw ScrivoError(QStringLiteral("Cannot create file %1").arg(s.Path.isEmpty() ? path : s.Path));
-    s.Format = format;
+    m_table.setFormat(slotIndex, format);
 }
 
 SaveResult FileCommands::SaveDocument(int slotIndex)
 {
-    DocumentSlot& s = m_table.slot(slotIndex);
-    if (!s.Path.isEmpty()) {
-        writeDocument(slotIndex, s.Path);
-        s.Modified = 0;
+    const QString path = m_table.slot(slotIndex).Path;
+    if (!path.isEmpty()) {
+        writeDocument(slotIndex, path);
+        m_table.markSaved(slotIndex);
         return SaveResult::Written;
     }
     if (!m_saveDialog || m_saveDialog->exec() != QDialog::Accepted)
@@ -154,33 +118,29 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     }
     // Named and marked saved only once the file holds the text: after a
     // failed write the document is still untitled and modified.
-    writeDocument(slotIndex, expandedPath(fileName));
-    s.Modified = 0;
+    writeDocument(slotIndex, FileNames::expandedPath(fileName));
     SetDocumentFileName(slotIndex, fileName);
+    m_table.markSaved(slotIndex);
     setDialogFileName(m_saveDialog, LoadStr(sEmpty));
     return SaveResult::Written;
 }
 
 bool FileCommands::showsOpenCopy(const QString& fileName, bool severalTimesOption)
 {
-    return FindOpenDocument(expandedPath(fileName)) && !severalTimesOption;
+    return FindOpenDocument(FileNames::expandedPath(fileName)) && !severalTimesOption;
 }
 
 int FileCommands::openInNewDocument(const QString& fileName)
 {
-    int slot = -1;
-    {
-        m_table.LoadingDocument = true;
-        const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
-        slot = m_table.New();
-        if (slot < 0)
-            return slot; // every slot in use: no document to read the file into
-        // Named only once read: after a failed read the tab stays untitled,
-        // so no Save can write the empty text over the file.
-        readFileIntoDocument(slot, fileName);
-        SetDocumentFileName(slot, fileName);
-    }
-    m_commands.EnableDocumentCommands();
+    m_table.LoadingDocument = true;
+    const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
+    const int slot = m_table.New();
+    if (slot < 0)
+        return slot; // every slot in use: no document to read the file into
+    // Named only once read: after a failed read the tab stays untitled, so
+    // no Save can write the empty text over the file.
+    readFileIntoDocument(slot, fileName);
+    SetDocumentFileName(slot, fileName);
     return slot;
 }
 
@@ -196,7 +156,7 @@ void FileCommands::Open(bool severalTimesOption)
 
 void FileCommands::OpenFromFileList(const QString& path, bool severalTimesOption)
 {
-    if (showsOpenCopy(path, severalTimesOption) || extensionPart(path).isEmpty())
+    if (showsOpenCopy(path, severalTimesOption) || FileNames::extensionPart(path).isEmpty())
         return; // folders and files without an extension are not opened
     if (m_openDialog)
         setDialogFileName(m_openDialog, path);
@@ -205,11 +165,7 @@ void FileCommands::OpenFromFileList(const QString& path, bool severalTimesOption
     openInNewDocument(path);
 }
 
-void FileCommands::Save()
-{
-    if (SaveDocument(m_table.CurrentSlot) == SaveResult::Written)
-        m_commands.setSaveEnabled(false);
-}
+void FileCommands::Save() { SaveDocument(m_table.CurrentSlot()); }
 
 void FileCommands::SaveAll()
 {
@@ -225,11 +181,30 @@ void FileCommands::SaveAll()
     });
 }
 
-bool FileCommands::ExitAllowed(bool allFileSavedOption)
+bool FileCommands::ExitAllowed(bool allFileSavedOption) const
 {
-    if (!allFileSavedOption)
+    return !allFileSavedOption || !m_table.anyModified();
+}
+
+bool FileCommands::CloseDocument(int slotIndex)
+{
+    const DocumentSlot& s = m_table.slot(slotIndex);
+    if (!s.InUse)
         return true;
-    bool anyModified = false;
-    m_table.ForEachOpenDocument([&](int i) { anyModified = anyModified || m_table.slot(i).Modified == 1; });
-    return !anyModified;
+    // A failed write throws and the document stays open. A cancelled save
+    // dialog closes it unsaved; a refused name keeps it, so that no change
+    // is lost silently.
+    if (s.Modified == 1 && SaveDocument(slotIndex) == SaveResult::Stop)
+        return false;
+    m_table.removeDocument(slotIndex);
+    return true;
+}
+
+void FileCommands::Close() { CloseDocument(m_table.CurrentSlot()); }
+
+void FileCommands::CloseAll()
+{
+    for (int i = 0; i < DocumentTable::Capacity; ++i)
+        if (m_table.slot(i).InUse && !CloseDocument(i))
+            return;
 }

@@ -6,14 +6,27 @@
 
 class QFileDialog;
 
-// Moving text between files and documents: Open, Save, Save All, the test
-// before Exit, and the per-slot operations they share.
+// What Save All switches in the main window besides what follows the
+// documents' own state.
+class SaveAllCommandStates {
+public:
+    virtual ~SaveAllCommandStates() = default;
+    // btSaveAll, mnuSaveAll, btSave, mnuSave, in that order: a document
+    // written by Save All.
+    virtual void disableSaveCommandsAfterSaveAll() = 0;
+};
+
+// Outcome of saving one document.
+enum class SaveResult { Written, NotWritten, Stop };
+
+// Moving text between files and documents: Open, Save, Save All, Close,
+// Close All, the test before Exit, and the per-slot operations they share.
 class FileCommands {
 public:
     // The dialogs belong to the main window. Without them (a program that
     // only reads and writes documents) no file name can be asked for: Open
     // does nothing and an untitled document is not written.
-    FileCommands(DocumentTable& table, DocumentCommandStates& commands, QFileDialog* openDialog = nullptr,
+    FileCommands(DocumentTable& table, SaveAllCommandStates& commands, QFileDialog* openDialog = nullptr,
                  QFileDialog* saveDialog = nullptr);
 
     // Files larger than this are not opened ("Cannot open file"). The
@@ -41,7 +54,17 @@ public:
     void SaveAll();
     // Whether Exit may end the program: with the option set, not while any
     // document is modified.
-    bool ExitAllowed(bool allFileSavedOption);
+    bool ExitAllowed(bool allFileSavedOption) const;
+
+    // Saves the slot first when modified, then closes it. A failed save
+    // throws and leaves it open; a save that stops (a name in a folder that
+    // does not exist) leaves it open too and answers false.
+    bool CloseDocument(int slot);
+    // Close: the current document.
+    void Close();
+    // Close All: every open document, lowest slot first, up to one that
+    // stays open.
+    void CloseAll();
 
     // Makes the open document whose Path is exactly path (letter case
     // included) the active one; false, changing nothing, when there is none.
@@ -50,9 +73,9 @@ public:
     // fileName, if any; true when no second copy may then be opened.
     bool showsOpenCopy(const QString& fileName, bool severalTimesOption);
 
-    // Path (expanded, "." and ".." removed), Name, Extension, tab caption,
-    // and the information bar when slot is the current one.
-    void SetDocumentFileName(int slot, const QString& fileName);
+    // Path (expanded, "." and ".." removed), Name and Extension; the tab
+    // caption and the information bar follow.
+    void SetDocumentFileName(int slot, const QString& fileName) { m_table.setFileName(slot, fileName); }
 
     // Reads a whole file into the slot's editor as plain text. Raises
     // "Cannot open file %s" when it cannot be read: missing, not a regular
@@ -68,15 +91,9 @@ public:
     // has none. Path and Modified change only once the file is written.
     SaveResult SaveDocument(int slot);
 
-    // Name and extension as a file name gives them (after the last "/";
-    // extension from its last "." with the dot), before any cut.
-    static QString fileNamePart(const QString& fileName);
-    static QString extensionPart(const QString& fileName);
-    static QString expandedPath(const QString& fileName);
-
 private:
     DocumentTable& m_table;
-    DocumentCommandStates& m_commands;
+    SaveAllCommandStates& m_commands;
     QFileDialog* m_openDialog;
     QFileDialog* m_saveDialog;
 };

@@ -68,7 +68,7 @@ TREdit::~TREdit() = default;
 
 QString TREdit::rtfText() const { return text(); }
 
-void TREdit::setRtfText(const QString& text)
+void TREdit::loadText(const QString& text)
 {
     setWrapAnywhere(hasLongUnbrokenRun(text));
     {

@@ -41,7 +41,10 @@ public:
     // U+2029 each become one line break, read back as "\n". Writing replaces
     // the content, clears the undo history and puts the caret at the top.
     QString rtfText() const;
-    void setRtfText(const QString& text);
+    void setRtfText(const QString& text) { loadText(text); }
+    // Writing the whole content, as a file's text is put into the editor:
+    // a load, not an edit.
+    void loadText(const QString& text);
 
     // Soft-tab width; 0 switches soft tabs and unindent off. A negative
     // width is refused and the old value stays.

@@ -233,8 +233,7 @@ void TFormPlacement::RestoreFormSettings()
     readPlacement(file, section);
     m_restored = true;
     readStoredProperties(file, section);
-    if (OnRestorePlacement)
-        OnRestorePlacement();
+    Q_EMIT placementRestored();
     // What the file holds now is what this program last read.
     m_lastValues.clear();
     for (const auto& [key, text] : currentValues())
@@ -276,8 +275,7 @@ void TFormPlacement::SaveFormSettings()
     }
     m_saveFailed = false;
     rememberValues(values);
-    if (OnSavePlacement)
-        OnSavePlacement();
+    Q_EMIT placementSaved();
     m_saved = true;
 }
 

@@ -8,7 +8,6 @@
 #include <QHash>
 
 #include <array>
-#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -83,9 +82,6 @@ public:
     QString IniSection;
     // What of the placement is restored (fpActiveControl is not kept).
     TPlacementOptions Options = TPlacementOptions(fpState | fpPosition);
-    // Run after a restore and after a save.
-    std::function<void()> OnRestorePlacement;
-    std::function<void()> OnSavePlacement;
 
     QWidget* form() const { return m_form; }
     QString iniFileName() const;
@@ -111,6 +107,11 @@ public:
     void FormDestroy();
     // Runs FormDestroy of every store of form. Call just before deleting a form.
     static void formDestroying(QWidget* form);
+
+Q_SIGNALS:
+    // After a restore and after a save.
+    void placementRestored();
+    void placementSaved();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
 
@@ -36,8 +37,8 @@ TEST_F(ProgramTest, NewTakesTheLowestFreeSlotAndAppendsItsTab)
 {
     Fp->btNewClick();
     Fp->btNewClick();
-    EXPECT_EQ(docs().OpenDocumentCount, 3);
-    EXPECT_EQ(docs().CurrentSlot, 2);
+    EXPECT_EQ(docs().OpenDocumentCount(), 3);
+    EXPECT_EQ(docs().CurrentSlot(), 2);
     EXPECT_EQ(Fp->pageEdition->currentIndex(), 2);
 
     docs().activate(1);
@@ -46,11 +47,11 @@ TEST_F(ProgramTest, NewTakesTheLowestFreeSlotAndAppendsItsTab)
     EXPECT_FALSE(docs().slot(1).InUse);
 
     Fp->mnuNewClick();
-    EXPECT_EQ(docs().CurrentSlot, 1);
+    EXPECT_EQ(docs().CurrentSlot(), 1);
     EXPECT_EQ(slotsInTabOrder(docs()), (QList<int>{0, 2, 1}));
     EXPECT_EQ(Fp->pageEdition->currentIndex(), 2);
     EXPECT_EQ(Fp->pageEdition->tabText(2), QStringLiteral("Nouvelle page"));
-    EXPECT_EQ(docs().OpenDocumentCount, Fp->pageEdition->count());
+    EXPECT_EQ(docs().OpenDocumentCount(), Fp->pageEdition->count());
 }
 
 TEST_F(ProgramTest, ClosingActivatesTheRightNeighbourOrTheFirstTab)
@@ -61,18 +62,18 @@ TEST_F(ProgramTest, ClosingActivatesTheRightNeighbourOrTheFirstTab)
 
     docs().activate(1);
     Fp->btCloseClick();
-    EXPECT_EQ(docs().CurrentSlot, 2) << "the tab to the right becomes active";
+    EXPECT_EQ(docs().CurrentSlot(), 2) << "the tab to the right becomes active";
 
     docs().activate(3);
     Fp->btCloseClick();
-    EXPECT_EQ(docs().CurrentSlot, 0) << "closing the rightmost activates the first";
+    EXPECT_EQ(docs().CurrentSlot(), 0) << "closing the rightmost activates the first";
 
     Fp->btCloseClick();
     Fp->btCloseClick();
-    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 0);
     EXPECT_EQ(Fp->pageEdition->count(), 0);
     EXPECT_TRUE(Fp->lbFpInfoFichier->text().isEmpty());
-    EXPECT_EQ(docs().CurrentSlot, 0) << "with nothing open the current slot is the lowest free one";
+    EXPECT_EQ(docs().CurrentSlot(), 0) << "with nothing open the current slot is the lowest free one";
     EXPECT_FALSE(Fp->mnuClose->isEnabled());
     EXPECT_FALSE(Fp->mnuCloseAll->isEnabled());
     EXPECT_FALSE(Fp->mnuSave->isEnabled());
@@ -99,7 +100,7 @@ TEST_F(ProgramTest, CloseAllClosesDocumentsLyingAfterAFreeSlot)
     docs().activate(1);
     Fp->btCloseClick(); // slots 0 and 2 open, 1 free
     Fp->mnuCloseAllClick();
-    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 0);
     EXPECT_EQ(Fp->pageEdition->count(), 0);
     for (int i = 0; i < DocumentTable::Capacity; ++i)
         EXPECT_FALSE(docs().slot(i).InUse) << i;
@@ -122,7 +123,7 @@ TEST_F(ProgramTest, TypingMarksTheCurrentDocumentModified)
 
     // The user picks the first tab again: Save follows its modified flag.
     Fp->pageEdition->setCurrentIndex(0);
-    EXPECT_EQ(docs().CurrentSlot, 0);
+    EXPECT_EQ(docs().CurrentSlot(), 0);
     EXPECT_TRUE(Fp->btSave->isEnabled());
     Fp->pageEdition->setCurrentIndex(1);
     EXPECT_FALSE(Fp->mnuSave->isEnabled());
@@ -151,10 +152,10 @@ TEST_F(ProgramTest, NoMoreThan256Documents)
 {
     for (int i = 0; i < 300; ++i)
         Fp->btNewClick();
-    EXPECT_EQ(docs().OpenDocumentCount, DocumentTable::Capacity);
+    EXPECT_EQ(docs().OpenDocumentCount(), DocumentTable::Capacity);
     EXPECT_EQ(Fp->pageEdition->count(), DocumentTable::Capacity);
     EXPECT_EQ(docs().New(), -1);
-    EXPECT_EQ(docs().CurrentSlot, 255);
+    EXPECT_EQ(docs().CurrentSlot(), 255);
 
     // A freed slot is taken again.
     docs().activate(100);
@@ -240,5 +241,54 @@ TEST_F(ProgramTest, ClosingAModifiedDocumentWithAPathWritesItWithoutAsking)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), QByteArray("old new"));
-    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 0);
+}
+
+TEST_F(ProgramTest, TheTableAnnouncesWhatBecomesOfEachDocument)
+{
+    QSignalSpy created(&docs(), &DocumentTable::documentCreated);
+    QSignalSpy renamed(&docs(), &DocumentTable::documentRenamed);
+    QSignalSpy modified(&docs(), &DocumentTable::modifiedChanged);
+    QSignalSpy saved(&docs(), &DocumentTable::documentSaved);
+    QSignalSpy closed(&docs(), &DocumentTable::documentClosed);
+    bool editorWhileClosing = false;
+    QObject::connect(&docs(), &DocumentTable::documentClosing, &docs(),
+            [&](int slot) { editorWhileClosing = docs().slot(slot).Editor != nullptr; });
+
+    const QString path = writeFile(QStringLiteral("annonce.txt"), "a");
+    const int slot = Fp->files().openInNewDocument(path);
+    ASSERT_EQ(slot, 1);
+    EXPECT_EQ(created, QList<QVariantList>{{slot}});
+    EXPECT_EQ(renamed, QList<QVariantList>{{slot}});
+    EXPECT_TRUE(modified.isEmpty()) << "loading a file is no modification";
+
+    typeInto(docs().currentEditor(), QStringLiteral("b"));
+    typeInto(docs().currentEditor(), QStringLiteral("c"));
+    EXPECT_EQ(modified, (QList<QVariantList>{{slot, true}})) << "told once, when it changes";
+
+    Fp->btSaveClick();
+    EXPECT_EQ(saved, QList<QVariantList>{{slot}});
+    EXPECT_EQ(modified.last(), (QVariantList{slot, false}));
+
+    Fp->btCloseClick();
+    EXPECT_TRUE(editorWhileClosing) << "the editor is still there while its document closes";
+    EXPECT_EQ(closed, QList<QVariantList>{{slot}});
+    EXPECT_FALSE(docs().slot(slot).InUse);
+}
+
+TEST_F(ProgramTest, TabCaptionsAndEditorNamesFollowTheDocumentsNames)
+{
+    TREdit* editor = docs().currentEditor();
+    EXPECT_EQ(editor->accessibleName(), QStringLiteral("Nouvelle page"));
+    const QString path = writeFile(QStringLiteral("nom.txt"), "");
+    Fp->files().SetDocumentFileName(0, path);
+    EXPECT_EQ(Fp->pageEdition->tabText(0), QStringLiteral("nom.txt"));
+    EXPECT_EQ(editor->accessibleName(), QStringLiteral("nom.txt"));
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
+
+    // A document that is not the current one: its tab, not the information bar.
+    Fp->btNewClick();
+    Fp->files().SetDocumentFileName(0, tempPath(QStringLiteral("autre.txt")));
+    EXPECT_EQ(Fp->pageEdition->tabText(0), QStringLiteral("autre.txt"));
+    EXPECT_TRUE(Fp->lbFpInfoFichier->text().isEmpty());
 }

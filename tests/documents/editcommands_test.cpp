@@ -125,11 +125,11 @@ TEST_F(EditCommandsTest, ClearDeletesTheSelectionButNotTheClipboard)
 TEST_F(EditCommandsTest, CommandsWithNoDocumentOpenDoNothing)
 {
     Fp->mnuCloseAll->trigger();
-    ASSERT_EQ(docs().OpenDocumentCount, 0);
+    ASSERT_EQ(docs().OpenDocumentCount(), 0);
     EditCommands& commands = Fp->editCommands();
     for (void (EditCommands::*command)() :
          {&EditCommands::Copy, &EditCommands::Cut, &EditCommands::Paste, &EditCommands::Undo, &EditCommands::ClearUndo,
           &EditCommands::DateUs, &EditCommands::DateEurope, &EditCommands::TimeUs, &EditCommands::TimeEurope})
         (commands.*command)();
-    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 0);
 }

@@ -87,7 +87,7 @@ TEST_F(FileCommandsTest, AnOpenFileIsShownAgainUnlessSeveralCopiesAreAllowed)
     openThroughDialog(path);
     EXPECT_EQ(Fp->pageEdition->count(), 3) << "no second copy";
     EXPECT_EQ(Fp->pageEdition->currentIndex(), 1) << "the open copy is active";
-    EXPECT_EQ(docs().CurrentSlot, 1);
+    EXPECT_EQ(docs().CurrentSlot(), 1);
     EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
 
     // The same file under other letter case is another file.
@@ -230,14 +230,14 @@ TEST_F(FileCommandsTest, ClosingAModifiedUntitledDocumentAsksForAName)
     typeInto(docs().currentEditor(), QStringLiteral("perdu"));
     cancelFileDialog();
     Fp->btClose->click();
-    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 0);
 
     // A name is saved to before the document closes.
     Fp->btNew->click();
     typeInto(docs().currentEditor(), QStringLiteral("garde"));
     answerFileDialog(QStringLiteral("garde.txt"));
     Fp->btClose->click();
-    EXPECT_EQ(docs().OpenDocumentCount, 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 0);
     EXPECT_EQ(readBytes(tempPath(QStringLiteral("garde.txt"))), QByteArray("garde"));
 
     // A refused name keeps the document open with its changes, and Close All
@@ -248,7 +248,7 @@ TEST_F(FileCommandsTest, ClosingAModifiedUntitledDocumentAsksForAName)
     typeInto(docs().currentEditor(), QStringLiteral("deux"));
     answerFileDialog(tempPath(QStringLiteral("missing/un.txt")));
     Fp->mnuCloseAll->trigger();
-    EXPECT_EQ(docs().OpenDocumentCount, 2);
+    EXPECT_EQ(docs().OpenDocumentCount(), 2);
     EXPECT_EQ(docs().slot(0).Editor->text(), QStringLiteral("un"));
     EXPECT_EQ(docs().slot(0).Modified, 1u);
     EXPECT_TRUE(Fp->mnuCloseAll->isEnabled());
@@ -272,7 +272,7 @@ TEST_F(FileCommandsTest, AFailedWriteKeepsTheDocumentModifiedAndTheFileIntact)
     errors.clear();
     Fp->btClose->click();
     EXPECT_EQ(errors.messages().size(), 1);
-    EXPECT_EQ(docs().OpenDocumentCount, 2);
+    EXPECT_EQ(docs().OpenDocumentCount(), 2);
     EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("original edited"));
 
     // An untitled document named into a read-only folder stays untitled.

@@ -123,7 +123,7 @@ TEST_F(OptionsDialogTest, EditorColoursAndFontReachEveryOpenEditor)
     Fp->btNewClick();
     docs().activate(1);
     Fp->btCloseClick(); // slots 0 and 2 open, 1 free
-    ASSERT_EQ(docs().OpenDocumentCount, 2);
+    ASSERT_EQ(docs().OpenDocumentCount(), 2);
     const QFont startFont = docs().slot(0).Editor->font();
     const QString family = otherFamily(startFont);
     ASSERT_FALSE(family.isEmpty());

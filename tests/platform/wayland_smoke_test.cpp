@@ -31,7 +31,7 @@ TEST_F(WaylandSmoke, StartsTypesSavesAndQuits)
 {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Fp, 10000));
     const QString path = writeFile(QStringLiteral("wayland.txt"), "");
-    Fp->files().SetDocumentFileName(docs().CurrentSlot, path);
+    Fp->files().SetDocumentFileName(docs().CurrentSlot(), path);
     TREdit* editor = docs().currentEditor();
     editor->setFocus();
     QTest::keyClicks(editor, QStringLiteral("Bonjour Wayland"));

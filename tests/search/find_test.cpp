@@ -156,7 +156,7 @@ TEST_F(SearchTest, AnotherTabANewOrAClosedDocumentDisablesNext)
     find(QStringLiteral("cat"));
     ASSERT_TRUE(nextEnabled());
     // Closing a modified untitled document would ask for a file name.
-    docs().current().Modified = 0;
+    docs().setModified(docs().CurrentSlot(), false);
     Fp->mnuClose->trigger();
     EXPECT_FALSE(nextEnabled());
 }

@@ -453,7 +453,7 @@ TEST_F(SettingsProgramTest, AnUnwritableFileIsReportedAndTheProgramGoesOn)
     EXPECT_EQ(errors.messages(), QStringList{message});
     // The program goes on, and the dialog keeps the user's choice.
     Fp->btNewClick();
-    EXPECT_EQ(docs().OpenDocumentCount, 2);
+    EXPECT_EQ(docs().OpenDocumentCount(), 2);
     useOptions([](TOption* dialog) { EXPECT_FALSE(dialog->chkboxOptionAllFileSaved->isChecked()); });
     EXPECT_FALSE(Option->chkboxOptionAllFileSaved->isChecked());
 

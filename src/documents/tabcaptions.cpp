@@ -1,0 +1,25 @@
+#include "documents/tabcaptions.h"
+
+#include "documents/documenttable.h"
+#include "editor/tredit.h"
+
+#include <QTabWidget>
+
+TabCaptions::TabCaptions(DocumentTable& table, QString newPageCaption)
+    : QObject(&table), m_table(table), m_newPageCaption(std::move(newPageCaption))
+{
+    connect(&table, &DocumentTable::documentCreated, this, &TabCaptions::show);
+    connect(&table, &DocumentTable::documentRenamed, this, &TabCaptions::show);
+}
+
+void TabCaptions::show(int slot)
+{
+    const DocumentSlot& s = m_table.slot(slot);
+    if (!s.TabSheet)
+        return;
+    const QString caption = s.Path.isEmpty() ? m_newPageCaption : s.Name;
+    QTabWidget* pages = m_table.pageEdition();
+    pages->setTabText(pages->indexOf(s.TabSheet), caption);
+    // Screen readers name the editor after its tab.
+    s.Editor->setAccessibleName(caption);
+}
