@@ -2,7 +2,7 @@
 
 #include "tabcontrol/extpageinvalidcall.h"
 #include "tabcontrol/exttabbar.h"
-#include "widgets/frame3d.h"
+#include "tabcontrol/tabedges.h"
 #include "widgets/hintballoon.h"
 
 #include <QCoreApplication>
@@ -61,68 +61,6 @@ QTabWidget::TabPosition qtPosition(TExtPageControl::TExtTabPosition position)
 }
 
 int clamp16(int value) { return std::clamp(value, 0, 65535); }
-
-// The raised 3-D edges of a tab, open on the side that joins the pane.
-void drawTabEdges(QPainter& p, const QRect& r, Side side, const QPalette& pal)
-{
-    const QColor light = pal.color(QPalette::Light);
-    const QColor dark = pal.color(QPalette::Dark);
-    const QColor shadow = pal.color(QPalette::Shadow);
-    const int l = r.left();
-    const int t = r.top();
-    const int rt = r.right();
-    const int b = r.bottom();
-    const auto line = [&p](const QColor& c, int x1, int y1, int x2, int y2) {
-        p.setPen(c);
-        p.drawLine(x1, y1, x2, y2);
-    };
-    switch (side) {
-    case Side::Top:
-        line(light, l, t + 2, l, b);
-        line(light, l + 2, t, rt - 2, t);
-        line(light, l + 1, t + 1, l + 1, t + 1);
-        line(dark, rt - 1, t + 1, rt - 1, b);
-        line(shadow, rt, t + 2, rt, b);
-        break;
-    case Side::Bottom:
-        line(light, l, t, l, b - 2);
-        line(shadow, l + 2, b, rt - 2, b);
-        line(dark, l + 1, b - 1, rt - 1, b - 1);
-        line(dark, rt - 1, t, rt - 1, b - 1);
-        line(shadow, rt, t, rt, b - 2);
-        break;
-    case Side::Left:
-        line(light, l + 2, t, rt, t);
-        line(light, l, t + 2, l, b - 2);
-        line(light, l + 1, t + 1, l + 1, t + 1);
-        line(dark, l + 1, b - 1, rt, b - 1);
-        line(shadow, l + 2, b, rt, b);
-        break;
-    case Side::Right:
-        line(light, l, t, rt - 2, t);
-        line(dark, rt - 1, t + 1, rt - 1, b - 1);
-        line(shadow, rt, t + 2, rt, b - 2);
-        line(dark, l, b - 1, rt - 1, b - 1);
-        line(shadow, l, b, rt - 2, b);
-        break;
-    }
-}
-
-// A push-button bevel: raised, or sunken for the pressed (selected) one.
-void drawButtonEdges(QPainter& p, const QRect& r, bool sunken, const QPalette& pal)
-{
-    drawFrame3D(p, r, pal.color(sunken ? QPalette::Shadow : QPalette::Light),
-                pal.color(sunken ? QPalette::Light : QPalette::Shadow));
-}
-
-// The pane's raised border, two pixels wide.
-void drawPaneBorder(QPainter& p, const QRect& r, const QPalette& pal)
-{
-    if (r.width() < 4 || r.height() < 4)
-        return;
-    drawFrame3D(p, r, pal.color(QPalette::Light), pal.color(QPalette::Shadow));
-    drawFrame3D(p, r.adjusted(1, 1, -1, -1), pal.color(QPalette::Midlight), pal.color(QPalette::Dark));
-}
 
 }
 
@@ -799,7 +737,7 @@ void TExtPageControl::standardPaint(QPainter& p)
     const StripLayout layout = stripLayout();
     const bool buttons = m_tabStyle == tabStButton;
     if (!buttons)
-        drawPaneBorder(p, layout.pane, palette());
+        TabEdges::drawPaneBorder(p, layout.pane, palette());
 
     const int tabs = tabCount();
     const int selected = currentTab();
@@ -816,9 +754,9 @@ void TExtPageControl::standardPaint(QPainter& p)
             const unsigned state = isSelected ? odsSelected : 0u;
             drawOneTab(p, tab, state, item);
             if (buttons)
-                drawButtonEdges(p, r1, isSelected, palette());
+                TabEdges::drawButton(p, r1, isSelected, palette());
             else
-                drawTabEdges(p, item, side(), palette());
+                TabEdges::drawTab(p, item, side(), palette());
         }
     }
     p.restore();
