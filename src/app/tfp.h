@@ -165,8 +165,9 @@ public:
 
     // True once the program has been told to end.
     bool isTerminating() const { return m_terminating; }
-    // What ending the program does; QCoreApplication::exit(0) unless a test
-    // replaces it (an exit would end every later modal loop of the test run).
+    // Test seam: what ending the program does; QCoreApplication::exit(0)
+    // unless a test replaces it (an exit would end every later modal loop of
+    // the test run).
     void setTerminator(std::function<void()> terminator) { m_terminator = std::move(terminator); }
 
 protected:

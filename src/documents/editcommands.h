@@ -39,6 +39,7 @@ public:
     // clock is the local one.
     explicit EditCommands(DocumentTable& table);
 
+    // Test seams: a fixed clock and separators.
     void setClock(Clock clock) { m_clock = std::move(clock); }
     void setSeparators(RegionalSeparators separators) { m_separators = separators; }
     RegionalSeparators separators() const { return m_separators; }

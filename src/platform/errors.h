@@ -31,8 +31,8 @@ QString withFullStop(const QString& text);
 void reportError(const QString& text);
 
 using ErrorReporter = std::function<void(const QString& textWithFullStop)>;
-// Replaces the error box; returns the previous reporter. An empty function
-// restores the message box.
+// Test seam: replaces the error box; returns the previous reporter. An empty
+// function restores the message box.
 ErrorReporter setErrorReporter(ErrorReporter reporter);
 
 // Runs a handler so that no exception reaches Qt's event loop: an error is

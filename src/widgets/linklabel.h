@@ -31,7 +31,8 @@ public:
     // could not open it.
     bool openLink();
 
-    // Sets the opener of every link label; returns the one it replaces.
+    // Test seam: sets the opener of every link label; returns the one it
+    // replaces.
     static UrlOpener setUrlOpener(UrlOpener opener);
     // The URL a link text stands for.
     static QUrl urlFor(const QString& linkText);

@@ -30,7 +30,8 @@ public:
     // One step, as a tick does.
     void advance();
 
-    // Replaces what drives the steps (the control takes ownership).
+    // Test seam: replaces what drives the steps, a timer unless a test hands
+    // in a source it ticks by hand (the control takes ownership).
     void setTickSource(TTickSource* source);
     TTickSource* tickSource() const { return m_ticks; }
 

@@ -16,7 +16,7 @@ public:
     using Reader = std::function<std::optional<bool>(Key)>;
 
     TLockKeyIndicator(Key key, const QString& label, QWidget* parent = nullptr);
-    // For tests: where the state comes from.
+    // Test seam: where the state comes from.
     void setReader(Reader reader);
     void refresh();
 
@@ -37,6 +37,7 @@ class TClockIndicator : public QLabel {
 public:
     using Clock = std::function<QDateTime()>;
     explicit TClockIndicator(QWidget* parent = nullptr);
+    // Test seam: where the time comes from (the local clock).
     void setClock(Clock clock);
     void refresh();
     static QString format(const QDateTime& t);
