@@ -43,13 +43,24 @@ void finishRecord(QByteArray& out, qsizetype payloadSize)
 QByteArray record(RecordType type, QByteArrayView payload)
 {
     QByteArray out;
-    std::memcpy(startRecord(out, type, payload.size()), payload.data(), std::size_t(payload.size()));
+    char* p = startRecord(out, type, payload.size());
+    if (!payload.isEmpty())
+        std::memcpy(p, payload.data(), std::size_t(payload.size()));
     finishRecord(out, payload.size());
     return out;
 }
 
+// Texts as UTF-16 little-endian. (An empty one may have no data at all.)
+void putUtf16(char* at, QStringView text)
+{
+    if (!text.isEmpty())
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), at);
+}
+
 QString utf16(QByteArrayView bytes)
 {
+    if (bytes.size() < 2)
+        return {};
     QString text(bytes.size() / 2, Qt::Uninitialized);
     qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
     return text;
@@ -169,7 +180,7 @@ QByteArray JournalFormat::snapshotRecord(QStringView text)
 {
     QByteArray out;
     char* p = startRecord(out, RecordType::Snapshot, text.size() * 2);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), p);
+    putUtf16(p, text);
     finishRecord(out, text.size() * 2);
     return out;
 }
@@ -182,7 +193,7 @@ void JournalFormat::appendEditRecord(QByteArray& out, qint64 position, qint64 re
     put64(p, position);
     put64(p + 8, removed);
     put64(p + 16, lengthAfter);
-    qToLittleEndian<char16_t>(inserted.utf16(), inserted.size(), p + EditFields);
+    putUtf16(p + EditFields, inserted);
     finishRecord(out, payloadSize);
 }
 
