@@ -23,7 +23,8 @@
 
 struct JournalHeader {
     QString path;                     // the document's file; empty when untitled
-    std::optional<FileIdentity> base; // the file the edits apply to when no snapshot precedes them
+    std::optional<FileIdentity> base; // the file as the document read it: what the edits apply to when no
+                                      // snapshot precedes them
     QString encoding;                 // the document's encoding, as its owner names it
     qint64 sessionStarted = 0;        // when the writing program started, ms since 1970
     qint64 order = 0;                 // the document's place among that program's documents

@@ -95,15 +95,12 @@ void RecoveryJournal::start(DocumentId id, Document& d, qint64 lengthBefore)
     d.logged = 0;
     d.rewrite = true;
     d.copy.reset();
-    if (!d.reliesOnFile) {
-        d.header.base.reset();
+    if (!d.reliesOnFile)
         d.copy = d.source.text();
-    }
 }
 
 void RecoveryJournal::takeSnapshot(Document& d)
 {
-    d.header.base.reset();
     d.reliesOnFile = false;
     d.rewrite = true;
     d.copy = d.source.text();
