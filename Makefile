@@ -8,7 +8,9 @@ FILE      ?=
 
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean fuzz
+DEB_DIR   ?= build-deb
+
+.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean fuzz deb
 
 all: build
 
@@ -46,8 +48,20 @@ bench: build
 install: build
 	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
 
+# A Debian package in this folder: scrivo_<version>_<arch>.deb, then lintian's
+# verdict on it.
+deb:
+	@scripts/install-deps deb
+	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=Release -DSCRIVO_BUILD_TESTS=OFF -DSCRIVO_BUILD_BENCH=OFF \
+		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS) -Wl,-z,now"
+	cmake --build $(DEB_DIR) -j $(JOBS)
+	cd $(DEB_DIR) && cpack -G DEB
+	cp $(DEB_DIR)/scrivo_*.deb .
+	lintian --fail-on error ./scrivo_*.deb
+
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(TSAN_DIR) $(DEB_DIR)
 
 FUZZ_DIR  ?= build-fuzz
 FUZZ_SECONDS ?= 300

@@ -1,6 +1,9 @@
 #include "app/forms.h"
+#include "app/instancerequests.h"
 #include "explorer/pidlmanager.h"
 #include "instance/commandline.h"
+#include "instance/instanceclaim.h"
+#include "instance/instanceservice.h"
 
 #include <QApplication>
 #include <QFile>
@@ -50,11 +53,30 @@ int main(int argc, char* argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("scrivo"));
 
     const QByteArray folder = currentFolder();
-    QStringList files;
+    QList<QByteArray> files;
     for (const QByteArray& file : line.files)
-        files << QFile::decodeName(absoluteFileName(file, folder));
-    createForms(files);
+        files << absoluteFileName(file, folder);
+
+    // One program per user and display: a start while one runs hands its
+    // files over and ends.
+    const QString platform = QGuiApplication::platformName();
+    const QString serviceName = Instance::serviceName(platform, Instance::currentDisplay(platform));
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    InstanceClaim claim;
+    if (!line.newInstance) {
+        claim = claimInstance(bus, serviceName, files, &app);
+        if (claim.role == InstanceClaim::Role::HandedOver)
+            return 0;
+        if (!claim.note.isEmpty())
+            std::fprintf(stderr, "scrivo: %s\n", qPrintable(claim.note));
+    }
+
+    // The first file goes into the start-up document, the others follow.
+    createForms(files.isEmpty() ? QStringList() : QStringList{QFile::decodeName(files.first())});
+    openRequestedFiles(files.mid(1));
+    serveInstanceRequests(claim.service);
     const int code = QApplication::exec();
+    releaseInstance(bus, serviceName, claim.service);
     destroyForms();
     // Warns when an item identifier was never freed.
     TSxPidlManager::instance().Shutdown();

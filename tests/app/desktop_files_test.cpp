@@ -41,15 +41,27 @@ TEST(DesktopFiles, InstallPutsEveryFileWhereTheDesktopLooks)
     ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     for (const char* file : {"bin/scrivo", "share/applications/scrivo.desktop",
                              "share/icons/hicolor/scalable/apps/scrivo.svg",
-                             "share/metainfo/io.github.orvik.scrivo.metainfo.xml"})
+                             "share/metainfo/io.github.orvik.scrivo.metainfo.xml", "share/man/man1/scrivo.1.gz",
+                             "share/man/fr/man1/scrivo.1.gz", "share/doc/scrivo/copyright",
+                             "share/doc/scrivo/changelog.gz"})
         EXPECT_TRUE(QFile::exists(prefix.filePath(QLatin1String(file)))) << file;
+
+    // The manual pages read in both languages.
+    const QString man = QStandardPaths::findExecutable(QStringLiteral("man"));
+    if (!man.isEmpty()) {
+        for (const char* page : {"share/man/man1/scrivo.1.gz", "share/man/fr/man1/scrivo.1.gz"}) {
+            const ProcessResult shown = runProcess(man, {QStringLiteral("-l"), prefix.filePath(QLatin1String(page))});
+            EXPECT_EQ(shown.exitCode, 0) << page;
+            EXPECT_TRUE(shown.output.contains(QStringLiteral("--new-instance"))) << page;
+        }
+    }
 
     QFile entry(prefix.filePath(QStringLiteral("share/applications/scrivo.desktop")));
     ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(entry.readAll());
     EXPECT_TRUE(text.contains(QStringLiteral("\nName=Scrivo 2.0\n")));
-    // "Open with Scrivo" hands the file as the first argument.
-    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=scrivo %f\n")));
+    // "Open with Scrivo" hands every file chosen, each an argument.
+    EXPECT_TRUE(text.contains(QStringLiteral("\nExec=scrivo %F\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("MimeType=text/plain;")));
 
     const QString validate = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
