@@ -96,17 +96,17 @@ TEST_F(SingleInstanceTest, ASecondStartOpensItsFilesAsTabsOfTheFirst)
                                        QStringLiteral("b.txt"), QStringLiteral("-dash.txt")}));
     EXPECT_EQ(docs().slot(2).Path, QFileInfo(tempPath(QStringLiteral("work/sub/b.txt"))).absoluteFilePath());
     EXPECT_EQ(docs().slot(2).Editor->text(), QStringLiteral("second\n"));
-    EXPECT_EQ(docs().CurrentSlot, 3);
+    EXPECT_EQ(docs().CurrentSlot(), 3);
 
     // As Open: with a second copy forbidden, the open copy comes forward.
     Option->chkboxOptionSeveralTimes->setCheckedSilently(false);
     EXPECT_EQ(startAnother({QStringLiteral("a.txt")}, m_bus.address()), 0);
-    EXPECT_EQ(docs().OpenDocumentCount, 4);
-    EXPECT_EQ(docs().CurrentSlot, 1);
+    EXPECT_EQ(docs().OpenDocumentCount(), 4);
+    EXPECT_EQ(docs().CurrentSlot(), 1);
 
     // No file: the window is raised and nothing opens.
     EXPECT_EQ(startAnother({}, m_bus.address()), 0);
-    EXPECT_EQ(docs().OpenDocumentCount, 4);
+    EXPECT_EQ(docs().OpenDocumentCount(), 4);
     EXPECT_TRUE(Fp->isVisible());
 }
 
@@ -117,5 +117,5 @@ TEST_F(SingleInstanceTest, ANewInstanceOrNoBusIsAProgramOfItsOwn)
     // Still running after a few seconds: a window of its own.
     EXPECT_EQ(startAnother({QStringLiteral("--new-instance"), QStringLiteral("a.txt")}, m_bus.address(), 3000), -1);
     EXPECT_EQ(startAnother({QStringLiteral("a.txt")}, QStringLiteral("unix:path=/nonexistent/bus"), 3000), -1);
-    EXPECT_EQ(docs().OpenDocumentCount, 1);
+    EXPECT_EQ(docs().OpenDocumentCount(), 1);
 }
