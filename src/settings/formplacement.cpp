@@ -197,6 +197,29 @@ void setSizeState(QWidget* form, Qt::WindowStates state)
         form->setWindowState(wanted);
 }
 
+// The stored show state; false when the main window is to be minimised once
+// it is up (nothing more is read then).
+bool readShowState(QWidget* form, const ProfileFile& file, const QString& section)
+{
+    Qt::WindowState state = Qt::WindowNoState;
+    if (const auto stored = Placement::stateOfShowCommand(file.readInteger(section, QStringLiteral("ShowCmd"), 0)))
+        state = *stored;
+    // A dialog opens over the main window and holds the program until it is
+    // closed: minimised it could be neither seen nor closed, and one of a
+    // fixed size has nothing to maximise. It shows normally.
+    if (form->parentWidget() && (state == Qt::WindowMinimized || (state == Qt::WindowMaximized && hasFixedSize(form))))
+        state = Qt::WindowNoState;
+    // The main window is not minimised on the spot: the request waits until
+    // the window is up.
+    if (state == Qt::WindowMinimized && !form->parentWidget()) {
+        setSizeState(form, Qt::WindowNoState);
+        QTimer::singleShot(0, form, [form] { form->setWindowState(form->windowState() | Qt::WindowMinimized); });
+        return false;
+    }
+    setSizeState(form, state);
+    return true;
+}
+
 }
 
 TFormPlacement::TFormPlacement(QWidget* form, const QString& objectName) : QObject(form), m_form(form)
@@ -375,24 +398,8 @@ void TFormPlacement::readPlacement(const ProfileFile& file, const QString& secti
             fitOnScreen(form, screen.available.first());
     }
 
-    if (Options & fpState) {
-        Qt::WindowState state = Qt::WindowNoState;
-        if (const auto stored = Placement::stateOfShowCommand(file.readInteger(section, QStringLiteral("ShowCmd"), 0)))
-            state = *stored;
-        // A dialog opens over the main window and holds the program until
-        // it is closed: minimised it could be neither seen nor closed, and
-        // one of a fixed size has nothing to maximise. It shows normally.
-        if (form->parentWidget() && (state == Qt::WindowMinimized || (state == Qt::WindowMaximized && hasFixedSize(form))))
-            state = Qt::WindowNoState;
-        // The main window is not minimised on the spot: the request waits
-        // until the window is up.
-        if (state == Qt::WindowMinimized && !form->parentWidget()) {
-            setSizeState(form, Qt::WindowNoState);
-            QTimer::singleShot(0, form, [form] { form->setWindowState(form->windowState() | Qt::WindowMinimized); });
-            return;
-        }
-        setSizeState(form, state);
-    }
+    if ((Options & fpState) && !readShowState(form, file, section))
+        return;
     form->update();
 }
 
