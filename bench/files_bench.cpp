@@ -8,12 +8,13 @@
 #include "app/forms.h"
 #include "app/tfp.h"
 #include "documents/filecommands.h"
-#include "documents/textcodec.h"
+#include "codec/textcodec.h"
 #include "editor/tredit.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -40,6 +41,25 @@ QByteArray makeText(qint64 bytes, int lines, const char* lineBreak, bool windows
         out += lineBreak;
     }
     return out;
+}
+
+// The same text in UTF-16 LE with its mark.
+QByteArray utf16(const QByteArray& utf8)
+{
+    QStringEncoder encoder(QStringConverter::Utf16LE);
+    return QByteArray("\xFF\xFE") + QByteArray(encoder(QString::fromUtf8(utf8)));
+}
+
+// UTF-8 text with count of its spaces turned into a Windows-1252 "\xE9".
+QByteArray withBadBytes(QByteArray bytes, int count)
+{
+    const qsizetype step = bytes.size() / std::max(count, 1);
+    for (qsizetype at = step / 2; count-- > 0 && at < bytes.size(); at += step) {
+        const qsizetype space = bytes.indexOf(' ', at);
+        if (space >= 0)
+            bytes[space] = char(0xE9);
+    }
+    return bytes;
 }
 
 long residentKiB()
@@ -121,8 +141,7 @@ void run(const QString& folder, const char* label, const QByteArray& bytes, int 
         const QString raw = docs.slot(slot).Editor->document()->toRawText();
         rawText.add(t.nsecsElapsed());
         t.restart();
-        TextFileFormat format = docs.slot(slot).Format;
-        const QByteArray encoded = encodeTextFile(raw, format);
+        const QByteArray encoded = encodeTextFile(raw, docs.slot(slot).Format).bytes;
         encode.add(t.nsecsElapsed());
         identical = identical && encoded == bytes;
 
@@ -163,8 +182,11 @@ int main(int argc, char** argv)
     createForms({}, true);
     Fp->setTerminator([] {});
     const qint64 size = megabytes * 1000 * 1000;
-    run(folder.path(), "UTF-8, LF", makeText(size, lines, "\n", false), runs);
+    const QByteArray utf8 = makeText(size, lines, "\n", false);
+    run(folder.path(), "UTF-8, LF", utf8, runs);
     run(folder.path(), "Windows-1252, CRLF", makeText(size, lines, "\r\n", true), runs);
+    run(folder.path(), "UTF-8 with a bad byte every 100 lines, LF", withBadBytes(utf8, lines / 100), runs);
+    run(folder.path(), "UTF-16 LE, CRLF", utf16(makeText(size / 2, lines, "\r\n", false)), runs);
     destroyForms();
     return 0;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "documents/textcodec.h"
+#include "codec/textformat.h"
 #include "platform/colors.h"
 
 #include <QObject>

@@ -3,7 +3,7 @@
 #include "documents/filedialogs.h"
 #include "documents/filenames.h"
 #include "documents/filewriter.h"
-#include "documents/textcodec.h"
+#include "codec/textcodec.h"
 #include "editor/tredit.h"
 #include "platform/errors.h"
 #include "platform/loadstr.h"
@@ -92,11 +92,15 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
 void FileCommands::writeDocument(int slotIndex, const QString& path)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
-    TextFileFormat format = s.Format;
-    const QByteArray bytes = encodeTextFile(s.Editor->text(), format);
-    if (!writeWholeFile(path, bytes))
-        throw ScrivoError(QStringLiteral("Cannot create file %1").arg(s.Path.isEmpty() ? path : s.Path));
-    m_table.setFormat(slotIndex, format);
+    const QString shownName = s.Path.isEmpty() ? path : s.Path;
+    // The file keeps its encoding: a character it cannot hold stops the
+    // save before anything is written.
+    const EncodedText encoded = encodeTextFile(s.Editor->text(), s.Format);
+    if (encoded.unencodable)
+        throw ScrivoError(QStringLiteral("Cannot save %1: %2")
+                              .arg(shownName, describeUnencodable(*encoded.unencodable, s.Format.encoding)));
+    if (!writeWholeFile(path, encoded.bytes))
+        throw ScrivoError(QStringLiteral("Cannot create file %1").arg(shownName));
 }
 
 SaveResult FileCommands::SaveDocument(int slotIndex)

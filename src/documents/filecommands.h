@@ -82,9 +82,11 @@ public:
     // file, unreadable, or larger than MaximumFileSize.
     void readFileIntoDocument(int slot, const QString& fileName);
 
-    // Writes the slot's text to path without touching its Path or Modified.
-    // Raises "Cannot create file %s" (with the slot's own path when it has
-    // one); the old file is then left as it was.
+    // Writes the slot's text to path, in the slot's file format, without
+    // touching its Path or Modified. Raises "Cannot save %s: ..." naming a
+    // character the encoding cannot hold, or "Cannot create file %s" (with
+    // the slot's own path when it has one); the old file is then left as it
+    // was.
     void writeDocument(int slot, const QString& path);
 
     // Saves one document: to its path, or through the save dialog when it
