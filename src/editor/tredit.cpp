@@ -1,10 +1,13 @@
 #include "editor/tredit.h"
 
+#include "editor/bytestandins.h"
 #include "editor/textsearch.h"
 
 #include <QKeyEvent>
 #include <QMetaMethod>
 #include <QMimeData>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -53,6 +56,7 @@ bool isBlankChar(QChar ch) { return ch.unicode() <= u' '; }
 TREdit::TREdit(QWidget* parent) : QPlainTextEdit(parent)
 {
     enforceFontStrategy();
+    new ByteStandInHighlighter(document());
     connect(this, &QPlainTextEdit::textChanged, this, &TREdit::Change);
     connect(this, &QPlainTextEdit::cursorPositionChanged, this, &TREdit::selectionMoved);
     connect(this, &QPlainTextEdit::selectionChanged, this, &TREdit::selectionMoved);
@@ -208,6 +212,29 @@ void TREdit::changeEvent(QEvent* event)
     QPlainTextEdit::changeEvent(event);
     if (event->type() == QEvent::FontChange)
         enforceFontStrategy();
+}
+
+void TREdit::paintEvent(QPaintEvent* event)
+{
+    QPlainTextEdit::paintEvent(event);
+    QPainter painter(viewport());
+    const QRectF exposed = event->rect();
+    const QPointF offset = contentOffset();
+    const QTextCursor selection = textCursor();
+    for (QTextBlock block = firstVisibleBlock(); block.isValid(); block = block.next()) {
+        const QRectF area = blockBoundingGeometry(block).translated(offset);
+        if (area.top() > exposed.bottom())
+            break;
+        const QTextLayout* layout = block.layout();
+        if (!block.isVisible() || area.bottom() < exposed.top() || !layout)
+            continue;
+        const QString text = block.text();
+        const int at = block.position();
+        ByteStandIns::paint(painter,
+                            {layout, text, area.topLeft() + layout->position(), selection.selectionStart() - at,
+                             selection.selectionEnd() - at},
+                            exposed, palette());
+    }
 }
 
 // Optional typographic shaping (kerning, ligatures) is left out: a plain-text

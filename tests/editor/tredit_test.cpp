@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -346,3 +347,24 @@ TEST_F(TREditTest, TextsWithLongRunsWithoutSpacesWrapAnywhere)
 }
 
 } // namespace
+
+TEST_F(TREditTest, BytesKeptFromAFileAreDrawnAsBoxes)
+{
+    // U+EFE9 holds the byte E9 of a damaged UTF-8 file; fonts draw nothing
+    // for it, the editor a framed box.
+    load(QStringLiteral("x\uEFE9y"));
+    QTextCursor at(editor->document());
+    at.setPosition(1);
+    const QRect start = editor->cursorRect(at);
+    at.setPosition(2);
+    const QRect end = editor->cursorRect(at);
+    ASSERT_GT(end.left(), start.left());
+
+    const QImage shot = editor->viewport()->grab().toImage();
+    const QColor background = editor->palette().color(QPalette::Base);
+    int inked = 0;
+    for (int y = start.top(); y <= start.bottom(); ++y)
+        for (int x = start.left() + 1; x < end.left(); ++x)
+            inked += shot.pixelColor(x, y) != background;
+    EXPECT_GT(inked, start.height()) << "an empty gap where the byte is";
+}
