@@ -44,6 +44,14 @@ public:
             m_afterCr = false;
         }
     }
+    // ASCII bytes without a line break among them.
+    void putPlainAscii(const unsigned char* bytes, qsizetype count)
+    {
+        for (qsizetype i = 0; i < count; ++i)
+            m_out[i] = bytes[i];
+        m_out += count;
+        m_afterCr = m_afterCr && count == 0;
+    }
     // Any code point; a lone surrogate is kept as itself.
     void put(char32_t codePoint);
     // A byte of a UTF-8 file that is no part of a well-formed sequence.

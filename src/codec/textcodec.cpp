@@ -5,6 +5,7 @@
 
 #include <QChar>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -51,6 +52,24 @@ char* writeUnit(char* d, char32_t v, bool littleEndian)
     return d + Size;
 }
 
+// End of the run of ASCII bytes other than CR and LF that starts at i,
+// eight bytes at a time.
+qsizetype plainAsciiEnd(const unsigned char* s, qsizetype i, qsizetype n)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    const auto hasZeroByte = [](std::uint64_t v) { return ((v - ones) & ~v & highs) != 0; };
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, s + i, 8);
+        if ((chunk & highs) || hasZeroByte(chunk ^ (ones * '\n')) || hasZeroByte(chunk ^ (ones * '\r')))
+            break;
+    }
+    while (i < n && s[i] < 0x80 && s[i] != '\n' && s[i] != '\r')
+        ++i;
+    return i;
+}
+
 DecodedText finish(EditorTextBuilder& builder, TextEncoding encoding, bool mark)
 {
     return {builder.take(), {encoding, builder.firstLineBreak(), mark}, builder.mixedLineBreaks()};
@@ -75,6 +94,10 @@ std::optional<DecodedText> decodeUtf8(QByteArrayView bytes, bool mark)
     const qsizetype n = bytes.size();
     EditorTextBuilder builder(n, true);
     for (qsizetype i = 0; i < n;) {
+        const qsizetype plainEnd = plainAsciiEnd(s, i, n);
+        builder.putPlainAscii(s + i, plainEnd - i);
+        if ((i = plainEnd) == n)
+            break;
         const unsigned char c = s[i];
         if (c < 0x80) {
             builder.putAscii(c);
@@ -96,9 +119,15 @@ std::optional<DecodedText> decodeUtf8(QByteArrayView bytes, bool mark)
 
 DecodedText decodeWindows1252(QByteArrayView bytes)
 {
-    EditorTextBuilder builder(bytes.size(), false);
-    for (const char b : bytes) {
-        const auto c = static_cast<unsigned char>(b);
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype n = bytes.size();
+    EditorTextBuilder builder(n, false);
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype plainEnd = plainAsciiEnd(s, i, n);
+        builder.putPlainAscii(s + i, plainEnd - i);
+        if ((i = plainEnd) == n)
+            break;
+        const unsigned char c = s[i++];
         if (c < 0x80)
             builder.putAscii(c);
         else
@@ -167,7 +196,7 @@ std::optional<DecodedText> decodeMarked(QByteArrayView body, TextEncoding encodi
 // which answers false when the encoding has no form for the character.
 // bytesPerUnit bounds what one unit of the text can take (a CRLF break
 // included).
-template <typename Put>
+template <bool AsciiIsOneByte, typename Put>
 EncodedText encodeWith(QStringView text, const TextFileFormat& format, qsizetype bytesPerUnit, Put put)
 {
     const QByteArrayView mark = format.byteOrderMark ? markOf(format.encoding) : QByteArrayView();
@@ -180,7 +209,10 @@ EncodedText encodeWith(QStringView text, const TextFileFormat& format, qsizetype
     while (!chars.atEnd()) {
         if (const int ascii = chars.plainAscii(); ascii >= 0) {
             chars.skip();
-            put(d, char32_t(ascii));
+            if constexpr (AsciiIsOneByte)
+                *d++ = char(ascii);
+            else
+                put(d, char32_t(ascii));
             continue;
         }
         const char32_t c = chars.next();
@@ -223,7 +255,7 @@ EncodedText encodeTextFile(QStringView text, const TextFileFormat& format)
     const bool little = isLittleEndian(format.encoding);
     switch (format.encoding) {
     case TextEncoding::Utf8:
-        return encodeWith(text, format, 3, [](char*& d, char32_t c) {
+        return encodeWith<true>(text, format, 3, [](char*& d, char32_t c) {
             if (c & FileCharacterReader::ByteFlag) {
                 *d++ = char(c & 0xFF); // a byte kept from the file
                 return true;
@@ -234,7 +266,7 @@ EncodedText encodeTextFile(QStringView text, const TextFileFormat& format)
             return true;
         });
     case TextEncoding::Windows1252:
-        return encodeWith(text, format, 2, [](char*& d, char32_t c) {
+        return encodeWith<true>(text, format, 2, [](char*& d, char32_t c) {
             const int b = Windows1252::fromUnicode(c);
             if (b < 0)
                 return false;
@@ -243,7 +275,7 @@ EncodedText encodeTextFile(QStringView text, const TextFileFormat& format)
         });
     case TextEncoding::Utf16LE:
     case TextEncoding::Utf16BE:
-        return encodeWith(text, format, 4, [little](char*& d, char32_t c) {
+        return encodeWith<false>(text, format, 4, [little](char*& d, char32_t c) {
             if (c >= 0x10000) {
                 d = writeUnit<2>(d, QChar::highSurrogate(c), little);
                 c = QChar::lowSurrogate(c);
@@ -253,7 +285,7 @@ EncodedText encodeTextFile(QStringView text, const TextFileFormat& format)
         });
     case TextEncoding::Utf32LE:
     case TextEncoding::Utf32BE:
-        return encodeWith(text, format, 8, [little](char*& d, char32_t c) {
+        return encodeWith<false>(text, format, 8, [little](char*& d, char32_t c) {
             if (isSurrogate(c))
                 return false;
             d = writeUnit<4>(d, c, little);
