@@ -203,7 +203,8 @@ EncodedText encodeWith(QStringView text, const TextFileFormat& format, qsizetype
     EncodedText result;
     result.bytes = QByteArray(mark.size() + text.size() * bytesPerUnit, Qt::Uninitialized);
     char* const begin = result.bytes.data();
-    std::memcpy(begin, mark.data(), std::size_t(mark.size()));
+    if (!mark.isEmpty())
+        std::memcpy(begin, mark.data(), std::size_t(mark.size()));
     char* d = begin + mark.size();
     FileCharacterReader chars(text, format.encoding == TextEncoding::Utf8);
     while (!chars.atEnd()) {
