@@ -5,7 +5,7 @@
 //   recovery_bench [megabytes] [edits] [keystrokes]     (default 100 10000 200000)
 
 #include "documents/documenttable.h"
-#include "documents/textcodec.h"
+#include "codec/textcodec.h"
 #include "editor/tredit.h"
 #include "recovery/journalreplay.h"
 #include "recovery/recoveryjournal.h"
