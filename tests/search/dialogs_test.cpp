@@ -105,7 +105,9 @@ TEST_F(SearchTest, FindReplaceDialogLayout)
 TEST_F(SearchTest, TabInTheFindReplaceDialogGoesFromTheWordToTheOptionsThenToTheReplacement)
 {
     answerModal<TFindReplace>([](TFindReplace* d) {
-        EXPECT_EQ(QApplication::focusWidget(), d->zeFindReplaceMot);
+        // The dialog is modal before its window is active: on a busy machine
+        // the focus arrives a little later.
+        EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::focusWidget() == d->zeFindReplaceMot; }));
         const QWidget* expected[] = {d->chkboxFindReplaceWord, d->chkboxFindReplaceCase, d->zeFindReplaceBy,
                                      d->zeFindReplaceMot};
         for (const QWidget* w : expected) {
@@ -120,6 +122,7 @@ TEST_F(SearchTest, TabInTheFindReplaceDialogGoesFromTheWordToTheOptionsThenToThe
 TEST_F(SearchTest, TabInTheFindDialogSkipsTheButtons)
 {
     answerModal<TFind>([](TFind* d) {
+        EXPECT_TRUE(QTest::qWaitFor([d] { return QApplication::focusWidget() == d->zeFindMot; }));
         const QWidget* expected[] = {d->chkboxFindWord, d->chkboxFindCase, d->zeFindMot};
         for (const QWidget* w : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
