@@ -336,3 +336,17 @@ TEST_F(FileCommandsTest, TheEndOfTheDesktopSessionFollowsTheExitRule)
     QApplication::sendEvent(Fp, &accepted);
     EXPECT_TRUE(accepted.isAccepted()) << "the window lets the session close it";
 }
+
+TEST_F(FileCommandsTest, ALongNameIsCutToOneHundredCharactersOnItsTab)
+{
+    // 101 characters: one too many. The extension keeps five with its dot.
+    const QString name = QString(94, u'n') + QStringLiteral(".abcdef");
+    ASSERT_EQ(name.size(), 101);
+    const QString path = writeFile(name, "x");
+    openThroughDialog(path);
+    EXPECT_EQ(Fp->pageEdition->tabText(1), name.left(100));
+    EXPECT_EQ(docs().current().Name, name.left(100));
+    EXPECT_EQ(docs().current().Extension, QStringLiteral(".abcd"));
+    EXPECT_EQ(docs().current().Path, path) << "the path is never cut";
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
+}

@@ -236,3 +236,20 @@ TEST_F(SearchTest, WithNoDocumentTheSearchDoesNothing)
     find(QStringLiteral("cat"));
     EXPECT_FALSE(nextEnabled());
 }
+
+TEST_F(SearchTest, WholeWordSeesTheLetterBeforeEachKindOfLineBreak)
+{
+    for (const QByteArray& lineBreak : {QByteArray("\r\n"), QByteArray("\n"), QByteArray("\r")}) {
+        SCOPED_TRACE(lineBreak.toHex().toStdString());
+        const QString path = writeFile(QStringLiteral("mots.txt"), "files" + lineBreak + "sfile" + lineBreak + "file");
+        start({path});
+        find(QStringLiteral("file"), true);
+        EXPECT_EQ(selStart(), 12);
+        EXPECT_EQ(selected(), QStringLiteral("file"));
+        next();
+        EXPECT_FALSE(nextEnabled());
+
+        findReplace(QStringLiteral("file"), QStringLiteral("doc"), true);
+        EXPECT_EQ(text(), QStringLiteral("files\nsfile\ndoc"));
+    }
+}

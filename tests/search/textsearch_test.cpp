@@ -106,6 +106,24 @@ TEST(TextSearch, WholeWordDoesNotCutWords)
     EXPECT_EQ(find(QStringLiteral("a(x) b"), QStringLiteral("(x)"), wholeWord), 1);
 }
 
+TEST(TextSearch, WholeWordLooksAtTheCharacterRightNextToEachEnd)
+{
+    // One word character between the occurrence and the end of the text, of
+    // a line, or before it at the start of the text.
+    const QString file = QStringLiteral("file");
+    EXPECT_EQ(find(QStringLiteral("files"), file, wholeWord), -1);
+    EXPECT_EQ(find(QStringLiteral("sfile"), file, wholeWord), -1);
+    EXPECT_EQ(find(QStringLiteral("file"), file, wholeWord), 0);
+    EXPECT_EQ(find(QStringLiteral("files file"), file, wholeWord), 6);
+    EXPECT_EQ(find(QStringLiteral("files file"), file, wholeWord, 0, 9), -1) << "the neighbour outside the range counts";
+    for (const QChar lineBreak : {QChar(u'\n'), QChar(QChar::ParagraphSeparator)}) {
+        const QString text = QStringLiteral("files%1sfile%1file%1").arg(lineBreak);
+        EXPECT_EQ(find(text, file, wholeWord), 12);
+        EXPECT_EQ(findDoc(text, file, wholeWord).position, 12);
+        EXPECT_EQ(find(QStringLiteral("file%1s").arg(lineBreak), file, wholeWord), 0);
+    }
+}
+
 TEST(TextSearch, RangeHoldsTheWholeMatch)
 {
     const QString text = QStringLiteral("cat cat cat");
