@@ -10,7 +10,7 @@ CMAKE_FLAGS ?=
 
 DEB_DIR   ?= build-deb
 
-.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean fuzz deb
+.PHONY: all deps configure build run test test-sanitize test-tsan bench install clean fuzz mutate deb
 
 all: build
 
@@ -78,3 +78,9 @@ fuzz:
 	mkdir -p $(FUZZ_DIR)/corpus/codec $(FUZZ_DIR)/corpus/profile
 	$(FUZZ_ENV) $(FUZZ_DIR)/fuzz/codec_fuzz $(FUZZ_FLAGS) $(FUZZ_DIR)/corpus/codec fuzz/seeds/codec
 	$(FUZZ_ENV) $(FUZZ_DIR)/fuzz/profile_fuzz $(FUZZ_FLAGS) $(FUZZ_DIR)/corpus/profile fuzz/seeds/profile
+
+# Small faults put into a copy of the tree one at a time, each checked by the
+# test suites of its unit (scripts/mutate); takes the better part of an hour.
+mutate:
+	@scripts/install-deps mutate
+	scripts/mutate
