@@ -38,6 +38,7 @@ constexpr Entry entries[] = {
     {sMenuCloseAll, u"Fermer tout"},
     {sMenuSave, u"Sauver"},
     {sMenuSaveAll, u"Sauver tout"},
+    {sMenuSaveAs, u"Enregistrer sous..."},
     {sMenuExit, u"Quitter"},
     {sMenuEdition, u"Edition"},
     {sMenuCopy, u"Copier"},

@@ -2,6 +2,7 @@
 
 #include "about/tabout.h"
 #include "app/forms.h"
+#include "documents/diskwatcher.h"
 #include "documents/editcommands.h"
 #include "documents/filecommands.h"
 #include "documents/filedialogs.h"
@@ -35,6 +36,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QSessionManager>
 #include <QShortcut>
 #include <QSplitter>
@@ -120,7 +122,8 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
     new TabCaptions(*m_documents, LoadStr(sNewPage));
     openDialogFp = createOpenDialog(this);
     saveDialogFp = createSaveDialog(this);
-    m_files = std::make_unique<FileCommands>(*m_documents, *this, openDialogFp, saveDialogFp);
+    m_files = std::make_unique<FileCommands>(*m_documents, openDialogFp, saveDialogFp);
+    m_diskWatcher = new DiskWatcher(*m_documents, *m_files, this);
     m_edit = std::make_unique<EditCommands>(*m_documents);
     m_search = std::make_unique<SearchCommands>(SearchCommands::Context{
         [this] { return m_documents->currentEditor(); }, [] { return Find; }, [] { return FindReplace; },
@@ -153,6 +156,8 @@ void TFp::buildMenus()
     mnuSave->setEnabled(false);
     mnuSaveAll = menuItem(mnuFile, "mnuSaveAll", QStringLiteral("Save All"));
     mnuSaveAll->setEnabled(false);
+    mnuSaveAs = menuItem(mnuFile, "mnuSaveAs", QStringLiteral("Save As..."));
+    mnuSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     mnuFile->addSeparator();
     mnuExit = menuItem(mnuFile, "mnuExit", QStringLiteral("Exit"));
     mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -399,6 +404,7 @@ void TFp::connectHandlers()
     on(mnuSave, &TFp::mnuSaveClick);
     onButton(btSaveAll, &TFp::btSaveAllClick);
     on(mnuSaveAll, &TFp::mnuSaveAllClick);
+    on(mnuSaveAs, &TFp::mnuSaveAsClick);
     on(mnuExit, &TFp::mnuExitClick);
     on(mnuCopy, &TFp::mnuCopyClick);
     on(mnuCut, &TFp::mnuCutClick);
@@ -434,6 +440,8 @@ void TFp::connectDocuments()
     connect(docs, &DocumentTable::modifiedChanged, this, [this](int slot, bool modified) {
         if (slot == m_documents->CurrentSlot())
             setSaveEnabled(modified);
+        if (modified)
+            setSaveAllEnabled(true);
     });
 }
 
@@ -456,6 +464,7 @@ void TFp::translateCaptions()
     mnuCloseAll->setText(LoadStr(sMenuCloseAll));
     mnuSave->setText(LoadStr(sMenuSave));
     mnuSaveAll->setText(LoadStr(sMenuSaveAll));
+    mnuSaveAs->setText(LoadStr(sMenuSaveAs));
     mnuExit->setText(LoadStr(sMenuExit));
     mnuEdition->setTitle(LoadStr(sMenuEdition));
     mnuCopy->setText(LoadStr(sMenuCopy));
@@ -535,6 +544,7 @@ void TFp::EnableDocumentCommands()
     mnuClose->setEnabled(true);
     btClose->setEnabled(true);
     mnuCloseAll->setEnabled(true);
+    mnuSaveAs->setEnabled(true);
     mnuEdition->menuAction()->setEnabled(true);
 }
 
@@ -545,6 +555,7 @@ void TFp::DisableDocumentCommands()
     mnuCloseAll->setEnabled(false);
     mnuSave->setEnabled(false);
     mnuSaveAll->setEnabled(false);
+    mnuSaveAs->setEnabled(false);
     mnuEdition->menuAction()->setEnabled(false);
     // With no document left there is nothing to save: the Save All button
     // goes with its menu item.
@@ -566,12 +577,10 @@ void TFp::enableSaveCommandsForChange()
     mnuSaveAll->setEnabled(true);
 }
 
-void TFp::disableSaveCommandsAfterSaveAll()
+void TFp::setSaveAllEnabled(bool enabled)
 {
-    btSaveAll->setEnabled(false);
-    mnuSaveAll->setEnabled(false);
-    btSave->setEnabled(false);
-    mnuSave->setEnabled(false);
+    btSaveAll->setEnabled(enabled);
+    mnuSaveAll->setEnabled(enabled);
 }
 
 void TFp::setNextEnabled(bool enabled) { mnuNext->setEnabled(enabled); }
@@ -598,7 +607,14 @@ bool TFp::severalTimesOption() const { return Option->chkboxOptionSeveralTimes->
 
 void TFp::btSaveClick() { m_files->Save(); }
 
-void TFp::btSaveAllClick() { m_files->SaveAll(); }
+void TFp::btSaveAllClick()
+{
+    // However Save All ends, Save All stays on while anything is unsaved.
+    const auto afterwards = qScopeGuard([this] { setSaveAllEnabled(m_documents->anyModified()); });
+    m_files->SaveAll();
+}
+
+void TFp::mnuSaveAsClick() { m_files->SaveAs(); }
 
 void TFp::mnuExitClick()
 {

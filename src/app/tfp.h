@@ -1,12 +1,14 @@
 #pragma once
 
-#include "documents/filecommands.h"
+#include "documents/documenttable.h"
 
 #include <QMainWindow>
 
 #include <memory>
 
+class DiskWatcher;
 class EditCommands;
+class FileCommands;
 class QAction;
 class QFileDialog;
 class QLabel;
@@ -33,7 +35,7 @@ class TSxExplorerListView;
 // The main window: builds the layout, translates its captions, connects each
 // control's event to its handler, and switches the document commands. The
 // behaviour of each command lives in the subsystem that owns it.
-class TFp : public QMainWindow, public SaveAllCommandStates {
+class TFp : public QMainWindow {
     Q_OBJECT
 public:
     explicit TFp(QWidget* parent = nullptr);
@@ -78,6 +80,7 @@ public:
     QAction* mnuCloseAll = nullptr;
     QAction* mnuSave = nullptr;
     QAction* mnuSaveAll = nullptr;
+    QAction* mnuSaveAs = nullptr;
     QAction* mnuExit = nullptr;
     QMenu* mnuEdition = nullptr;
     QAction* mnuCopy = nullptr;
@@ -118,7 +121,8 @@ public:
     void setSaveEnabled(bool enabled);
     // btSave, btSaveAll, mnuSave, mnuSaveAll, in that order (an edit).
     void enableSaveCommandsForChange();
-    void disableSaveCommandsAfterSaveAll() override;
+    // btSaveAll and mnuSaveAll.
+    void setSaveAllEnabled(bool enabled);
     void setNextEnabled(bool enabled);
     void showFileInformation(const QString& path);
 
@@ -136,6 +140,7 @@ public:
     void mnuSaveClick() { btSaveClick(); }
     void btSaveAllClick();
     void mnuSaveAllClick() { btSaveAllClick(); }
+    void mnuSaveAsClick();
     void mnuExitClick();
     void mnuCopyClick();
     void mnuCutClick();
@@ -193,6 +198,7 @@ private:
     std::unique_ptr<FileCommands> m_files;
     std::unique_ptr<SearchCommands> m_search;
     std::unique_ptr<EditCommands> m_edit;
+    DiskWatcher* m_diskWatcher = nullptr;
     bool m_terminating = false;
     std::function<void()> m_terminator;
 };

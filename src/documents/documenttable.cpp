@@ -87,6 +87,8 @@ int DocumentTable::New()
     s.InUse = 1;
     s.Editor = editor;
     s.Format = TextFileFormat{};
+    s.Disk = DiskStamp{};
+    s.DiskChangeReported = false;
     connect(editor, &TREdit::Change, this, [this, index] { Q_EMIT editorChanged(index); });
 
     Q_EMIT documentCreated(index);
@@ -176,3 +178,14 @@ void DocumentTable::markSaved(int slotIndex)
     setModified(slotIndex, false);
     Q_EMIT documentSaved(slotIndex);
 }
+
+void DocumentTable::setDiskStamp(int slotIndex, const DiskStamp& stamp)
+{
+    DocumentSlot& s = mutableSlot(slotIndex);
+    s.Disk = stamp;
+    s.DiskChangeReported = false;
+}
+
+void DocumentTable::setDiskChangeReported(int slotIndex) { mutableSlot(slotIndex).DiskChangeReported = true; }
+
+void DocumentTable::noteReloaded(int slotIndex) { Q_EMIT documentReloaded(slotIndex); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "codec/textformat.h"
+#include "documents/diskstamp.h"
 #include "platform/colors.h"
 
 #include <QObject>
@@ -25,6 +26,10 @@ struct DocumentSlot {
     QString Extension; // extension with its dot, cut to 5 characters
     quint8 InUse = 0;
     TextFileFormat Format; // how the file was encoded, so it is written back alike
+    DiskStamp Disk;        // the file as the document last read or wrote it
+    // The user was told that another program changed the file: the next
+    // save writes over it.
+    bool DiskChangeReported = false;
 };
 
 // How a new editor looks: read from the Options values when it is created.
@@ -97,6 +102,12 @@ public:
     void setFormat(int slotIndex, const TextFileFormat& format);
     // The file now holds the document's text: not modified any more.
     void markSaved(int slotIndex);
+    // What the document knows of its file since it last read or wrote it;
+    // clears DiskChangeReported.
+    void setDiskStamp(int slotIndex, const DiskStamp& stamp);
+    void setDiskChangeReported(int slotIndex);
+    // The document's text was read again from its file.
+    void noteReloaded(int slotIndex);
 
     // True while the program itself changes the active tab: the page
     // control's change signal then does not stand for a user's choice.
@@ -123,6 +134,9 @@ Q_SIGNALS:
     void modifiedChanged(int slot, bool modified);
     // The document's text was written to its file.
     void documentSaved(int slot);
+    // The document's text was read again from its file, which another
+    // program changed.
+    void documentReloaded(int slot);
     // The page change ran: slot is the current one (a free slot when no
     // document is open).
     void currentDocumentChanged(int slot);

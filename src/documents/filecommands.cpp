@@ -1,6 +1,7 @@
 #include "documents/filecommands.h"
 
 #include "documents/filedialogs.h"
+#include "documents/diskstamp.h"
 #include "documents/filenames.h"
 #include "documents/filewriter.h"
 #include "codec/textcodec.h"
@@ -24,16 +25,18 @@ ScrivoError cannotOpen(const QString& fileName)
 
 QString dialogFileName(const QFileDialog* dialog) { return dialog->selectedFiles().value(0); }
 
-// The whole content of a regular file, at most limit bytes; false when the
-// file cannot be read or is larger. Reads until the end rather than trusting
-// the size, which a growing file or a /proc entry does not tell.
-bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes)
+// The whole content of a regular file, at most limit bytes, and the file's
+// stamp as it was opened; false when the file cannot be read or is larger.
+// Reads until the end rather than trusting the size, which a growing file or
+// a /proc entry does not tell.
+bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes, DiskStamp& stamp)
 {
     if (!QFileInfo(fileName).isFile())
         return false; // a folder, device or pipe is no document
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
         return false;
+    stamp = DiskStamp::ofDescriptor(file.handle());
     bytes = QByteArray(qsizetype(file.size()), Qt::Uninitialized);
     qint64 got = 0;
     for (;;) {
@@ -52,14 +55,31 @@ bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes)
     if (got > limit)
         return false;
     bytes.truncate(qsizetype(got));
+    stamp.contentHash = DiskStamp::hashOf(bytes);
     return true;
 }
 
+// The position of a line and column in text whose lines end with "\n", both
+// kept within the text.
+int positionOf(QStringView text, int line, int column)
+{
+    qsizetype start = 0;
+    for (int i = 0; i < line; ++i) {
+        const qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            return int(text.size());
+        start = end + 1;
+    }
+    qsizetype end = text.indexOf(u'\n', start);
+    if (end < 0)
+        end = text.size();
+    return int(std::min<qsizetype>(start + std::max(column, 0), end));
 }
 
-FileCommands::FileCommands(DocumentTable& table, SaveAllCommandStates& commands, QFileDialog* openDialog,
-                           QFileDialog* saveDialog)
-    : m_table(table), m_commands(commands), m_openDialog(openDialog), m_saveDialog(saveDialog)
+}
+
+FileCommands::FileCommands(DocumentTable& table, QFileDialog* openDialog, QFileDialog* saveDialog)
+    : m_table(table), m_openDialog(openDialog), m_saveDialog(saveDialog)
 {
 }
 
@@ -79,17 +99,24 @@ bool FileCommands::FindOpenDocument(const QString& path)
 void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
 {
     QByteArray bytes;
-    if (!readWholeFile(fileName, MaximumFileSize, bytes))
+    DiskStamp stamp;
+    if (!readWholeFile(fileName, MaximumFileSize, bytes, stamp))
         throw cannotOpen(fileName);
+    // Into a fresh editor: the caret stays at the start; no undo history.
+    loadBytes(slotIndex, std::move(bytes));
+    m_table.setDiskStamp(slotIndex, stamp);
+}
+
+void FileCommands::loadBytes(int slotIndex, QByteArray bytes)
+{
     DecodedText decoded = decodeTextFile(bytes);
     bytes = QByteArray(); // the file's bytes are not needed while the editor lays out
     m_table.setFormat(slotIndex, decoded.format);
-    // A whole load: the caret at the start, no undo history, and no edit
-    // for the recovery journal.
+    // A whole load: no undo history, and no edit for the recovery journal.
     m_table.slot(slotIndex).Editor->loadText(decoded.text);
 }
 
-void FileCommands::writeDocument(int slotIndex, const QString& path)
+DiskStamp FileCommands::writeDocument(int slotIndex, const QString& path)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
     const QString shownName = s.Path.isEmpty() ? path : s.Path;
@@ -101,17 +128,30 @@ void FileCommands::writeDocument(int slotIndex, const QString& path)
                               .arg(shownName, describeUnencodable(*encoded.unencodable, s.Format.encoding)));
     if (!writeWholeFile(path, encoded.bytes))
         throw ScrivoError(QStringLiteral("Cannot create file %1").arg(shownName));
+    DiskStamp written = DiskStamp::of(path);
+    written.contentHash = DiskStamp::hashOf(encoded.bytes);
+    return written;
 }
 
 SaveResult FileCommands::SaveDocument(int slotIndex)
 {
     const QString path = m_table.slot(slotIndex).Path;
-    if (!path.isEmpty()) {
-        writeDocument(slotIndex, path);
-        m_table.markSaved(slotIndex);
-        return SaveResult::Written;
-    }
-    if (!m_saveDialog || m_saveDialog->exec() != QDialog::Accepted)
+    if (path.isEmpty())
+        return saveThroughDialog(slotIndex);
+    refuseToOverwriteAChange(slotIndex);
+    m_table.setDiskStamp(slotIndex, writeDocument(slotIndex, path));
+    m_table.markSaved(slotIndex);
+    return SaveResult::Written;
+}
+
+SaveResult FileCommands::saveThroughDialog(int slotIndex)
+{
+    if (!m_saveDialog)
+        return SaveResult::NotWritten;
+    // The user sees which document is being named.
+    if (slotIndex != m_table.CurrentSlot())
+        m_table.activate(slotIndex);
+    if (m_saveDialog->exec() != QDialog::Accepted)
         return SaveResult::NotWritten;
     const QString fileName = dialogFileName(m_saveDialog);
     if (fileName.isEmpty())
@@ -121,12 +161,82 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
         return SaveResult::Stop;
     }
     // Named and marked saved only once the file holds the text: after a
-    // failed write the document is still untitled and modified.
-    writeDocument(slotIndex, FileNames::expandedPath(fileName));
+    // failed write the document keeps its old name and stays modified.
+    const DiskStamp written = writeDocument(slotIndex, FileNames::expandedPath(fileName));
     SetDocumentFileName(slotIndex, fileName);
+    m_table.setDiskStamp(slotIndex, written);
     m_table.markSaved(slotIndex);
     setDialogFileName(m_saveDialog, LoadStr(sEmpty));
     return SaveResult::Written;
+}
+
+void FileCommands::refuseToOverwriteAChange(int slotIndex)
+{
+    const DocumentSlot& s = m_table.slot(slotIndex);
+    if (s.DiskChangeReported || !s.Disk.exists)
+        return; // told once already, or a file the document never knew
+    const DiskStamp now = DiskStamp::of(s.Path);
+    if (!now.exists || now.sameMetadata(s.Disk))
+        return; // nothing to overwrite, or nothing written since
+    QByteArray bytes;
+    DiskStamp current;
+    if (readWholeFile(s.Path, MaximumFileSize, bytes, current) && current.contentHash == s.Disk.contentHash) {
+        m_table.setDiskStamp(slotIndex, current); // touched, or written with the same bytes
+        return;
+    }
+    m_table.setDiskChangeReported(slotIndex);
+    throw ScrivoError(QStringLiteral("%1 was changed by another program").arg(s.Path));
+}
+
+void FileCommands::followFileOnDisk(int slotIndex)
+{
+    const DocumentSlot& s = m_table.slot(slotIndex);
+    if (!s.InUse || s.Path.isEmpty() || !s.Disk.exists)
+        return;
+    const DiskStamp now = DiskStamp::of(s.Path);
+    if (now.sameMetadata(s.Disk))
+        return;
+    if (!now.exists) {
+        // Deleted or moved away: Save and the exit check now protect the text.
+        m_table.setModified(slotIndex, true);
+        return;
+    }
+    if (s.Modified == 1)
+        return; // its next Save tells the user
+    QByteArray bytes;
+    DiskStamp current;
+    if (!readWholeFile(s.Path, MaximumFileSize, bytes, current))
+        return; // unreadable for now: the text stays as it is
+    if (current.contentHash != s.Disk.contentHash)
+        reload(slotIndex, std::move(bytes));
+    m_table.setDiskStamp(slotIndex, current);
+}
+
+void FileCommands::reload(int slotIndex, QByteArray bytes)
+{
+    TREdit* editor = m_table.slot(slotIndex).Editor;
+    const int line = editor->currentLine();
+    const int column = editor->currentColumn();
+    const int top = editor->firstVisibleLine();
+    {
+        m_table.LoadingDocument = true;
+        const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
+        loadBytes(slotIndex, std::move(bytes));
+    }
+    editor->setSelStart(positionOf(editor->text(), line, column));
+    editor->setTopLine(top);
+    m_table.noteReloaded(slotIndex);
+}
+
+void FileCommands::SaveAs()
+{
+    const int slot = m_table.CurrentSlot();
+    if (!m_table.slot(slot).InUse || !m_saveDialog)
+        return;
+    // The dialog starts at the document's own file.
+    setDialogFileName(m_saveDialog, m_table.slot(slot).Path);
+    if (saveThroughDialog(slot) != SaveResult::Written)
+        setDialogFileName(m_saveDialog, LoadStr(sEmpty));
 }
 
 bool FileCommands::showsOpenCopy(const QString& fileName, bool severalTimesOption)
@@ -171,18 +281,19 @@ void FileCommands::OpenFromFileList(const QString& path, bool severalTimesOption
 
 void FileCommands::Save() { SaveDocument(m_table.CurrentSlot()); }
 
+bool FileCommands::needsSaving(int slotIndex) const
+{
+    const DocumentSlot& s = m_table.slot(slotIndex);
+    return s.Modified == 1 || (!s.Path.isEmpty() && !QFileInfo::exists(s.Path));
+}
+
 void FileCommands::SaveAll()
 {
-    bool stopped = false;
-    m_table.ForEachOpenDocument([&](int i) {
-        if (stopped)
+    // A cancelled dialog passes on to the next document; a refused name
+    // ends Save All.
+    for (int i = 0; i < DocumentTable::Capacity; ++i)
+        if (m_table.slot(i).InUse && needsSaving(i) && SaveDocument(i) == SaveResult::Stop)
             return;
-        switch (SaveDocument(i)) {
-        case SaveResult::Written: m_commands.disableSaveCommandsAfterSaveAll(); break;
-        case SaveResult::NotWritten: break; // a cancelled dialog passes on to the next document
-        case SaveResult::Stop: stopped = true; break;
-        }
-    });
 }
 
 bool FileCommands::ExitAllowed(bool allFileSavedOption) const
@@ -190,25 +301,31 @@ bool FileCommands::ExitAllowed(bool allFileSavedOption) const
     return !allFileSavedOption || !m_table.anyModified();
 }
 
-bool FileCommands::CloseDocument(int slotIndex)
+bool FileCommands::CloseDocument(int slotIndex) { return saveAndClose(slotIndex) == SaveResult::Written; }
+
+SaveResult FileCommands::saveAndClose(int slotIndex)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
     if (!s.InUse)
-        return true;
-    // A failed write throws and the document stays open. A cancelled save
-    // dialog closes it unsaved; a refused name keeps it, so that no change
-    // is lost silently.
-    if (s.Modified == 1 && SaveDocument(slotIndex) == SaveResult::Stop)
-        return false;
+        return SaveResult::Written;
+    // A failed write throws and the document stays open; so does one whose
+    // save dialog was cancelled or refused the name.
+    if (s.Modified == 1) {
+        const SaveResult saved = SaveDocument(slotIndex);
+        if (saved != SaveResult::Written)
+            return saved;
+    }
     m_table.removeDocument(slotIndex);
-    return true;
+    return SaveResult::Written;
 }
 
 void FileCommands::Close() { CloseDocument(m_table.CurrentSlot()); }
 
 void FileCommands::CloseAll()
 {
+    // A cancelled dialog keeps its document and goes on with the others; a
+    // refused name ends Close All.
     for (int i = 0; i < DocumentTable::Capacity; ++i)
-        if (m_table.slot(i).InUse && !CloseDocument(i))
+        if (m_table.slot(i).InUse && saveAndClose(i) == SaveResult::Stop)
             return;
 }

@@ -6,16 +6,6 @@
 
 class QFileDialog;
 
-// What Save All switches in the main window besides what follows the
-// documents' own state.
-class SaveAllCommandStates {
-public:
-    virtual ~SaveAllCommandStates() = default;
-    // btSaveAll, mnuSaveAll, btSave, mnuSave, in that order: a document
-    // written by Save All.
-    virtual void disableSaveCommandsAfterSaveAll() = 0;
-};
-
 // Outcome of saving one document.
 enum class SaveResult { Written, NotWritten, Stop };
 
@@ -26,8 +16,7 @@ public:
     // The dialogs belong to the main window. Without them (a program that
     // only reads and writes documents) no file name can be asked for: Open
     // does nothing and an untitled document is not written.
-    FileCommands(DocumentTable& table, SaveAllCommandStates& commands, QFileDialog* openDialog = nullptr,
-                 QFileDialog* saveDialog = nullptr);
+    FileCommands(DocumentTable& table, QFileDialog* openDialog = nullptr, QFileDialog* saveDialog = nullptr);
 
     // Files larger than this are not opened ("Cannot open file"). The
     // editor's document grows about linearly: 100 MB take some 4 s to load
@@ -48,23 +37,33 @@ public:
     // cannot be read raises "Cannot open file %s" and leaves the new tab
     // untitled.
     int openInNewDocument(const QString& fileName);
-    // Save: the current document; disables the Save pair once written.
+    // Save: the current document.
     void Save();
-    // Save All: every open document, untitled ones through the save dialog.
+    // Save As: the current document under a name asked for, which it takes.
+    void SaveAs();
+    // Save All: every document that is modified or whose file is missing,
+    // untitled ones through the save dialog.
     void SaveAll();
     // Whether Exit may end the program: with the option set, not while any
     // document is modified.
     bool ExitAllowed(bool allFileSavedOption) const;
 
     // Saves the slot first when modified, then closes it. A failed save
-    // throws and leaves it open; a save that stops (a name in a folder that
-    // does not exist) leaves it open too and answers false.
+    // throws and leaves it open; a cancelled or refused save dialog leaves
+    // it open too and answers false.
     bool CloseDocument(int slot);
     // Close: the current document.
     void Close();
-    // Close All: every open document, lowest slot first, up to one that
-    // stays open.
+    // Close All: every open document, lowest slot first; one whose dialog
+    // was cancelled stays, a refused name ends it.
     void CloseAll();
+
+    // Follows the slot's file on disk after another program may have
+    // changed it. An unmodified document whose file changed is read again,
+    // keeping the caret's line and column and the view; one whose file is
+    // gone is marked modified. A modified document is left as it is: its
+    // next save tells the user.
+    void followFileOnDisk(int slot);
 
     // Makes the open document whose Path is exactly path (letter case
     // included) the active one; false, changing nothing, when there is none.
@@ -83,19 +82,28 @@ public:
     void readFileIntoDocument(int slot, const QString& fileName);
 
     // Writes the slot's text to path, in the slot's file format, without
-    // touching its Path or Modified. Raises "Cannot save %s: ..." naming a
-    // character the encoding cannot hold, or "Cannot create file %s" (with
-    // the slot's own path when it has one); the old file is then left as it
-    // was.
-    void writeDocument(int slot, const QString& path);
+    // touching its Path or Modified; returns the written file's stamp. Raises
+    // "Cannot save %s: ..." naming a character the encoding cannot hold, or
+    // "Cannot create file %s" (with the slot's own path when it has one); the
+    // old file is then left as it was.
+    DiskStamp writeDocument(int slot, const QString& path);
 
     // Saves one document: to its path, or through the save dialog when it
-    // has none. Path and Modified change only once the file is written.
+    // has none. Path and Modified change only once the file is written. A
+    // file that another program changed since the document read or wrote it
+    // is not written over at the first attempt: that raises "%s was changed
+    // by another program"; the next save writes.
     SaveResult SaveDocument(int slot);
 
 private:
+    SaveResult saveThroughDialog(int slot);
+    SaveResult saveAndClose(int slot);
+    void refuseToOverwriteAChange(int slot);
+    bool needsSaving(int slot) const;
+    void loadBytes(int slot, QByteArray bytes);
+    void reload(int slot, QByteArray bytes);
+
     DocumentTable& m_table;
-    SaveAllCommandStates& m_commands;
     QFileDialog* m_openDialog;
     QFileDialog* m_saveDialog;
 };

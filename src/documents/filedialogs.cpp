@@ -20,8 +20,8 @@ QFileDialog* createDialog(QWidget* parent, const char* name, QFileDialog::Accept
 {
     auto* dialog = new QFileDialog(parent);
     dialog->setObjectName(QLatin1String(name));
-    dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite
-                       | QFileDialog::HideNameFilterDetails);
+    // Saving over an existing file asks first (Qt's own question).
+    dialog->setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::HideNameFilterDetails);
     dialog->setAcceptMode(mode);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(filters);

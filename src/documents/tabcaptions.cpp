@@ -19,7 +19,10 @@ void TabCaptions::show(int slot)
         return;
     const QString caption = s.Path.isEmpty() ? m_newPageCaption : s.Name;
     QTabWidget* pages = m_table.pageEdition();
-    pages->setTabText(pages->indexOf(s.TabSheet), caption);
+    // "&" would mark a mnemonic: doubled, it shows as itself.
+    QString shown = caption;
+    shown.replace(u'&', QStringLiteral("&&"));
+    pages->setTabText(pages->indexOf(s.TabSheet), shown);
     // Screen readers name the editor after its tab.
     s.Editor->setAccessibleName(caption);
 }

@@ -37,6 +37,8 @@ void reportError(const QString& text)
     QMessageBox box(QMessageBox::Critical, applicationTitle(), shown, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("errorBox"));
+    // File names are no markup: "<b>x.txt" is shown as it is.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -35,6 +35,7 @@ enum StringId : int {
     sHintSave = 65180,
     sHintSaveAll = 65181,
     sHintOpen = 65182,
+    sMenuSaveAs = 65183,
     sEmpty = 65184,
 
     // Find dialog

@@ -9,11 +9,17 @@
 #include "widgets/label3d.h"
 #include "widgets/pagecontrol.h"
 
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTest>
 #include <QToolButton>
 
@@ -176,9 +182,9 @@ TEST_F(FileCommandsTest, CancelledOrRefusedSaveKeepsTheDocumentModified)
     EXPECT_TRUE(saveEnabled());
 }
 
-TEST_F(FileCommandsTest, SaveAllWritesEveryDocumentAndAsksForUntitledOnes)
+TEST_F(FileCommandsTest, SaveAllWritesModifiedDocumentsAndAsksForUntitledOnes)
 {
-    // Slot 0: titled, not modified, its file changed behind the editor's back.
+    // Slot 0: titled, not modified, its file changed by another program.
     const QString first = writeFile(QStringLiteral("first.txt"), "first");
     Fp->btClose->click();
     openThroughDialog(first);
@@ -193,11 +199,17 @@ TEST_F(FileCommandsTest, SaveAllWritesEveryDocumentAndAsksForUntitledOnes)
     openThroughDialog(fourth);
     typeInto(docs().currentEditor(), QStringLiteral("4"));
 
-    cancelFileDialog();
+    // Each untitled document is brought to the front before its dialog.
+    int shownFirst = -1;
+    answerModal<QFileDialog>([&](QFileDialog* dialog) {
+        shownFirst = docs().CurrentSlot();
+        dialog->reject();
+    });
     answerFileDialog(QStringLiteral("third"));
     Fp->mnuSaveAll->trigger();
 
-    EXPECT_EQ(readBytes(first), QByteArray("first")) << "written although not modified";
+    EXPECT_EQ(shownFirst, 1);
+    EXPECT_EQ(readBytes(first), QByteArray("changed elsewhere")) << "not modified: not written";
     EXPECT_EQ(docs().slot(1).Modified, 1u) << "its dialog was cancelled";
     EXPECT_TRUE(docs().slot(1).Path.isEmpty());
     EXPECT_EQ(readBytes(tempPath(QStringLiteral("third.txt"))), QByteArray("third"));
@@ -205,9 +217,18 @@ TEST_F(FileCommandsTest, SaveAllWritesEveryDocumentAndAsksForUntitledOnes)
     EXPECT_EQ(Fp->pageEdition->tabText(2), QStringLiteral("third.txt"));
     EXPECT_EQ(readBytes(fourth), QByteArray("44"));
     EXPECT_EQ(docs().slot(3).Modified, 0u);
+    // The commands tell the truth: slot 1 is still unsaved.
+    EXPECT_TRUE(saveAllEnabled());
+    EXPECT_EQ(docs().CurrentSlot(), 2) << "the last document named stays in front";
+    EXPECT_FALSE(saveEnabled());
+    docs().activate(1);
+    EXPECT_TRUE(saveEnabled());
+
+    // Once nothing is left unsaved, Save All goes grey.
+    answerFileDialog(QStringLiteral("second"));
+    Fp->btSaveAll->click();
     EXPECT_FALSE(saveAllEnabled());
-    EXPECT_FALSE(Fp->btSave->isEnabled());
-    EXPECT_FALSE(Fp->mnuSave->isEnabled());
+    EXPECT_FALSE(saveEnabled());
 }
 
 TEST_F(FileCommandsTest, SaveAllEndsAtARefusedName)
@@ -226,11 +247,17 @@ TEST_F(FileCommandsTest, SaveAllEndsAtARefusedName)
 
 TEST_F(FileCommandsTest, ClosingAModifiedUntitledDocumentAsksForAName)
 {
-    // Cancel closes it unsaved.
-    typeInto(docs().currentEditor(), QStringLiteral("perdu"));
+    // Cancel keeps it open, with its text.
+    typeInto(docs().currentEditor(), QStringLiteral("pas perdu"));
     cancelFileDialog();
     Fp->btClose->click();
-    EXPECT_EQ(docs().OpenDocumentCount(), 0);
+    EXPECT_EQ(docs().OpenDocumentCount(), 1);
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("pas perdu"));
+    EXPECT_EQ(docs().current().Modified, 1u);
+    EXPECT_TRUE(Fp->mnuClose->isEnabled());
+    docs().setModified(0, false); // the user gives it up
+    Fp->btClose->click();
+    ASSERT_EQ(docs().OpenDocumentCount(), 0);
 
     // A name is saved to before the document closes.
     Fp->btNew->click();
@@ -349,4 +376,103 @@ TEST_F(FileCommandsTest, ALongNameIsCutToOneHundredCharactersOnItsTab)
     EXPECT_EQ(docs().current().Extension, QStringLiteral(".abcd"));
     EXPECT_EQ(docs().current().Path, path) << "the path is never cut";
     EXPECT_EQ(Fp->lbFpInfoFichier->text(), path);
+}
+
+TEST_F(FileCommandsTest, CloseAllKeepsADocumentWhoseDialogWasCancelledAndGoesOn)
+{
+    typeInto(docs().currentEditor(), QStringLiteral("garde"));
+    const QString named = writeFile(QStringLiteral("nommé.txt"), "x");
+    openThroughDialog(named);
+    typeInto(docs().currentEditor(), QStringLiteral("y"));
+    Fp->btNew->click(); // untitled, not modified: closes without a question
+
+    cancelFileDialog();
+    Fp->mnuCloseAll->trigger();
+    ASSERT_EQ(docs().OpenDocumentCount(), 1);
+    EXPECT_TRUE(docs().slot(0).InUse);
+    EXPECT_EQ(docs().slot(0).Editor->text(), QStringLiteral("garde"));
+    EXPECT_EQ(readBytes(named), QByteArray("xy")) << "the others were saved and closed";
+    EXPECT_TRUE(Fp->mnuClose->isEnabled());
+    EXPECT_TRUE(Fp->mnuEdition->menuAction()->isEnabled());
+}
+
+TEST_F(FileCommandsTest, SaveAsWritesACopyElsewhereAndRenamesTheTab)
+{
+    EXPECT_EQ(Fp->mnuSaveAs->text(), QStringLiteral("Enregistrer sous..."));
+    EXPECT_EQ(Fp->mnuSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+    const QList<QAction*> items = Fp->mnuFile->actions();
+    EXPECT_EQ(items.indexOf(Fp->mnuSaveAs), items.indexOf(Fp->mnuSaveAll) + 1);
+
+    const QString original = writeFile(QStringLiteral("original.txt"), "texte");
+    openThroughDialog(original);
+    typeInto(docs().currentEditor(), QStringLiteral(" change"));
+    const QString copy = tempPath(QStringLiteral("copie.txt"));
+    QString offered;
+    answerModal<QFileDialog>([&](QFileDialog* dialog) {
+        offered = fileDialogName(dialog);
+        typeAndAccept(dialog, copy);
+    });
+    Fp->mnuSaveAs->trigger();
+    EXPECT_EQ(offered, QStringLiteral("original.txt")) << "the dialog starts at the document's file";
+    EXPECT_EQ(readBytes(copy), QByteArray("texte change"));
+    EXPECT_EQ(readBytes(original), QByteArray("texte"));
+    EXPECT_EQ(Fp->pageEdition->tabText(Fp->pageEdition->currentIndex()), QStringLiteral("copie.txt"));
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), copy);
+    EXPECT_EQ(docs().current().Modified, 0u);
+
+    // Save now writes the copy.
+    typeInto(docs().currentEditor(), QStringLiteral("!"));
+    Fp->btSave->click();
+    EXPECT_EQ(readBytes(copy), QByteArray("texte change!"));
+    EXPECT_EQ(readBytes(original), QByteArray("texte"));
+}
+
+TEST_F(FileCommandsTest, SavingOverAnExistingFileAsksFirst)
+{
+    const QString existing = writeFile(QStringLiteral("existe.txt"), "ancien");
+    typeInto(docs().currentEditor(), QStringLiteral("nouveau"));
+    for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+        bool asked = false;
+        answerModal<QFileDialog>([&, answer](QFileDialog* dialog) {
+            answerModal<QMessageBox>([&, answer](QMessageBox* box) {
+                asked = true;
+                box->button(answer)->click();
+            });
+            typeAndAccept(dialog, existing); // returns once the question is answered
+            if (dialog->isVisible())
+                dialog->reject(); // "No": the dialog stays; the user gives up
+        });
+        Fp->btSave->click();
+        EXPECT_TRUE(asked);
+    }
+    EXPECT_EQ(readBytes(existing), QByteArray("nouveau"));
+    EXPECT_EQ(docs().current().Path, existing);
+}
+
+TEST_F(FileCommandsTest, TextsAreShownAsTheyAre)
+{
+    // The error box takes no markup.
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    const ErrorReporter previous = setErrorReporter({});
+    answerModal<QMessageBox>([&](QMessageBox* box) {
+        format = box->textFormat();
+        shown = box->text();
+        box->accept();
+    });
+    reportError(QStringLiteral("Cannot open file <b>x.txt"));
+    setErrorReporter(previous);
+    EXPECT_EQ(format, Qt::PlainText);
+    EXPECT_EQ(shown, QStringLiteral("Cannot open file <b>x.txt."));
+
+    // "&" in a file name is no mnemonic.
+    const QString path = writeFile(QStringLiteral("a&b.txt"), "");
+    openThroughDialog(path);
+    const int tab = Fp->pageEdition->currentIndex();
+    EXPECT_EQ(Fp->pageEdition->tabText(tab), QStringLiteral("a&&b.txt"));
+    EXPECT_EQ(docs().currentEditor()->accessibleName(), QStringLiteral("a&b.txt"));
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(Fp->pageEdition->findChild<QTabBar*>());
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(bar->child(tab), nullptr);
+    EXPECT_EQ(bar->child(tab)->text(QAccessible::Name), QStringLiteral("a&b.txt"));
 }

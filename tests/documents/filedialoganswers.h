@@ -8,23 +8,30 @@
 #include <QPushButton>
 #include <gtest/gtest.h>
 
-// Answers the next file dialog as a user would: types name into its file
-// name box and presses Open or Save. A dialog that stays open (it did not
-// take the name) is a failure and is cancelled.
+// Types name into the dialog's file name box and presses Open or Save, as a
+// user would. False when it is not Qt's own dialog.
+inline bool typeAndAccept(QFileDialog* dialog, const QString& name)
+{
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (!edit || !buttons)
+        return false;
+    edit->setText(name);
+    buttons->button(dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save : QDialogButtonBox::Open)
+        ->click();
+    return true;
+}
+
+// Answers the next file dialog with name. A dialog that stays open (it did
+// not take the name) is a failure and is cancelled.
 inline void answerFileDialog(const QString& name)
 {
     answerModal<QFileDialog>([name](QFileDialog* dialog) {
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-        if (!edit || !buttons) {
+        if (!typeAndAccept(dialog, name)) {
             ADD_FAILURE() << "not Qt's own file dialog";
             dialog->reject();
             return;
         }
-        edit->setText(name);
-        QPushButton* accept = buttons->button(dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
-                                                                                              : QDialogButtonBox::Open);
-        accept->click();
         if (dialog->isVisible()) {
             ADD_FAILURE() << "the dialog did not take " << name.toStdString();
             dialog->reject();

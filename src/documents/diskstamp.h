@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+// What a document knows of its file as it last read or wrote it, to tell
+// another program's change from none. The file's identity and times (a
+// link is followed) say at once that nothing happened; when they differ,
+// the content decides, so that a file touched or rewritten with the same
+// bytes (a checkout, a "touch") does not count as changed. The content is
+// known by a 64-bit hash, compared within one run only.
+struct DiskStamp {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0; // last write
+    qint64 changedNs = 0;  // last change of the inode (any write, rename, chmod)
+    quint64 contentHash = 0;
+
+    // The identity, size and times of the file at path now (no hash).
+    static DiskStamp of(const QString& path);
+    // The same of an open file: taken before reading it, so that a write
+    // during the read shows as a change later.
+    static DiskStamp ofDescriptor(int fd);
+    static quint64 hashOf(QByteArrayView bytes);
+
+    // Same file, size and times: nothing was written since.
+    bool sameMetadata(const DiskStamp& other) const;
+};
