@@ -16,6 +16,9 @@ inline bool typeAndAccept(QFileDialog* dialog, const QString& name)
     auto* buttons = dialog->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
     if (!edit || !buttons)
         return false;
+    // The dialog reads folders on a thread of its own: what it has found so
+    // far is taken in first, so that no late selection replaces the name.
+    QApplication::processEvents();
     edit->setText(name);
     buttons->button(dialog->acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save : QDialogButtonBox::Open)
         ->click();
