@@ -1,6 +1,8 @@
 #include "explorer/dropdata.h"
 
 #include "explorer/shellfolder.h"
+#include "explorer/shellqueries.h"
+#include "explorer/volumes.h"
 #include "platform/errors.h"
 
 #include <QFile>
@@ -29,6 +31,43 @@ PidlView viewOf(const QByteArray& bytes) { return PidlView(reinterpret_cast<PCID
 QByteArray joined(const QByteArray& folder, const QByteArray& item)
 {
     return folder.chopped(2) + item;
+}
+
+int effectLevel(quint32 effect)
+{
+    if (effect & TSxDropEffect::Move)
+        return 3;
+    if (effect & TSxDropEffect::Copy)
+        return 2;
+    if (effect & TSxDropEffect::Link)
+        return 1;
+    return 0;
+}
+
+// What a drop onto targetId carries, as identifiers from the top; none when
+// the items come from that folder.
+std::vector<TSxPidl> droppedItems(const TDropPIDLTarget& dropped, PidlView targetId)
+{
+    std::vector<TSxPidl> items;
+    if (dropped.hasIdList()) {
+        if (dropped.folderId() == targetId)
+            return {}; // back where they come from
+        for (int i = 0; i < dropped.itemCount(); ++i)
+            items.push_back(TSxPidl::combine(dropped.folderId(), dropped.item(i), "SxExplorerTreeView: GetDropEffect"));
+        return items;
+    }
+    for (int i = 0; i < dropped.fileNameCount(); ++i) {
+        TSxPidl id = TSxShellFolder::desktop()->parseDisplayName(dropped.fileName(i),
+                                                                 "SxExplorerTreeView: GetDropEffect");
+        if (id.isNull())
+            return {};
+        TSxPidl parent = id.copy("SxExplorerTreeView: GetDropEffect");
+        parent.removeLast();
+        if (pathFromIdList(parent) == pathFromIdList(targetId))
+            return {};
+        items.push_back(std::move(id));
+    }
+    return items;
 }
 }
 
@@ -135,4 +174,109 @@ QString TDropPIDLTarget::fileName(int index) const
     if (index < 0 || index >= fileNameCount())
         throw ScrivoError(QStringLiteral("Filename index out of range"));
     return m_fileNames[index];
+}
+
+quint32 TSxDropRules::proposedEffect(quint32 allowed, Qt::KeyboardModifiers keys, bool allPrograms, bool sameVolume)
+{
+    const bool ctrl = keys & Qt::ControlModifier;
+    const bool shift = keys & Qt::ShiftModifier;
+    quint32 effect;
+    if (ctrl && shift)
+        effect = TSxDropEffect::Link;
+    else if (shift)
+        effect = TSxDropEffect::Move;
+    else if (ctrl)
+        effect = TSxDropEffect::Copy;
+    else if (allPrograms && (allowed & TSxDropEffect::Link))
+        effect = TSxDropEffect::Link;
+    else if (sameVolume && (allowed & TSxDropEffect::Move))
+        effect = TSxDropEffect::Move;
+    else {
+        for (const quint32 candidate : {TSxDropEffect::Copy, TSxDropEffect::Move, TSxDropEffect::Link}) {
+            if (allowed & candidate)
+                return candidate;
+        }
+        return TSxDropEffect::None;
+    }
+    return (allowed & effect) ? effect : TSxDropEffect::None;
+}
+
+quint32 TSxDropRules::limitEffect(quint32 effect, quint32 maximum)
+{
+    const int most = effectLevel(maximum);
+    if (effect == TSxDropEffect::Move && most < 3)
+        effect = TSxDropEffect::Copy;
+    if (effect == TSxDropEffect::Copy && most < 2)
+        effect = TSxDropEffect::Link;
+    if (effect == TSxDropEffect::Link && most < 1)
+        effect = TSxDropEffect::None;
+    return effect;
+}
+
+quint32 TSxDropRules::effectOnto(PidlView targetId, bool acceptsDrops, const QMimeData* data,
+                                 Qt::KeyboardModifiers keys)
+{
+    if (!data)
+        return TSxDropEffect::None;
+    const TDropPIDLTarget dropped(data);
+    const std::vector<TSxPidl> items = droppedItems(dropped, targetId);
+    if (items.empty())
+        return TSxDropEffect::None;
+    for (const TSxPidl& item : items) {
+        // Never into itself or below.
+        if (item.view() == targetId || item.view().isParentOf(targetId))
+            return TSxDropEffect::None;
+    }
+    if (!acceptsDrops)
+        return TSxDropEffect::None;
+    const quint32 allowed = dropped.preferredDropEffect()
+        ? dropped.preferredDropEffect()
+        : TSxDropEffect::Copy | TSxDropEffect::Move | TSxDropEffect::Link;
+    const TSxVolumeTable volumes = TSxVolumeTable::current();
+    const TSxMountEntry* targetVolume = volumes.mountOf(nativePathFromIdList(targetId));
+    bool allPrograms = true;
+    bool sameVolume = true;
+    bool canMove = true;
+    bool canCopy = true;
+    bool canLink = true;
+    for (const TSxPidl& item : items) {
+        const QString path = pathFromIdList(item);
+        allPrograms = allPrograms && IsProgram(path);
+        const TSxMountEntry* volume = volumes.mountOf(nativePathFromIdList(item));
+        sameVolume = sameVolume && volume && targetVolume && volume->mountPoint == targetVolume->mountPoint;
+        canMove = canMove && HasAttributeFromPIDL(TSxAttr::CanMove, item);
+        canCopy = canCopy && HasAttributeFromPIDL(TSxAttr::CanCopy, item);
+        canLink = canLink && HasAttributeFromPIDL(TSxAttr::CanLink, item);
+    }
+    const quint32 maximum = canMove ? TSxDropEffect::Move
+        : canCopy                   ? TSxDropEffect::Copy
+        : canLink                   ? TSxDropEffect::Link
+                                    : TSxDropEffect::None;
+    return limitEffect(proposedEffect(allowed, keys, allPrograms, sameVolume), maximum);
+}
+
+QStringList TSxDropRules::droppedPaths(const QMimeData* data)
+{
+    const TDropPIDLTarget dropped(data);
+    QStringList sources;
+    if (dropped.hasIdList()) {
+        for (int i = 0; i < dropped.itemCount(); ++i) {
+            const TSxPidl id = TSxPidl::combine(dropped.folderId(), dropped.item(i), "SxExplorerTreeView: DropFiles");
+            sources << pathFromIdList(id);
+        }
+    } else {
+        for (int i = 0; i < dropped.fileNameCount(); ++i)
+            sources << dropped.fileName(i);
+    }
+    return sources;
+}
+
+Qt::DropAction TSxDropRules::qtAction(quint32 effect)
+{
+    switch (effect) {
+    case TSxDropEffect::Move: return Qt::MoveAction;
+    case TSxDropEffect::Copy: return Qt::CopyAction;
+    case TSxDropEffect::Link: return Qt::LinkAction;
+    default: return Qt::IgnoreAction;
+    }
 }

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <Qt>
 
 #include <optional>
 #include <vector>
@@ -79,3 +80,21 @@ private:
     QStringList m_fileNames;
     quint32 m_preferredEffect = TSxDropEffect::None;
 };
+
+// The rules of a drop of namespace items onto a folder.
+namespace TSxDropRules {
+// The effect a drop would have, from what the source allows, the keys held,
+// whether every item is a program and whether source and target lie on one
+// volume.
+quint32 proposedEffect(quint32 allowed, Qt::KeyboardModifiers keys, bool allPrograms, bool sameVolume);
+// An effect limited by what every dragged item permits: a move beyond the
+// maximum becomes a copy, a copy a link, a link none.
+quint32 limitEffect(quint32 effect, quint32 maximum);
+// The effect of dropping data onto the folder targetId, as the pointer
+// shows it: none for items that come from that folder or would go into
+// themselves, and none when the folder accepts no drops.
+quint32 effectOnto(PidlView targetId, bool acceptsDrops, const QMimeData* data, Qt::KeyboardModifiers keys);
+// The paths of the items a drop carries.
+QStringList droppedPaths(const QMimeData* data);
+Qt::DropAction qtAction(quint32 effect);
+}

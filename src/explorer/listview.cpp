@@ -8,7 +8,6 @@
 #include "explorer/shellicons.h"
 #include "explorer/shellqueries.h"
 #include "explorer/threadfilenotifier.h"
-#include "explorer/viewcolors.h"
 #include "explorer/volumes.h"
 #include "platform/errors.h"
 #include "platform/tfont.h"
@@ -16,28 +15,17 @@
 
 #include <QApplication>
 #include <QDrag>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStyledItemDelegate>
 #include <QtEndian>
 
-#include <string_view>
-#include <unordered_map>
-
 namespace {
-
-std::string_view keyOf(PidlView id)
-{
-    const QByteArrayView bytes = id.bytes();
-    return {bytes.data(), std::size_t(bytes.size())};
-}
 
 // Draws the hot row's name underlined and a link mark over a link's icon.
 class TSxListDelegate : public QStyledItemDelegate {
@@ -108,12 +96,17 @@ std::optional<std::array<int, TSxListColumn::Count>> TSxExplorerListView::decode
     return widths;
 }
 
-TSxExplorerListView::TSxExplorerListView(QWidget* parent)
-    : QTreeView(parent), m_compressedColor(Colors::clWindowText), m_color(Colors::clWindow)
+TSxExplorerListView::TSxExplorerListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("listviewFp"));
     m_model = new TSxListModel(m_items, this);
-    m_model->setCompressedColor(Colors::toQColor(m_compressedColor));
+    applyContents();
+    connect(m_model, &TSxListModel::rowsGoing, this, [this](const std::vector<bool>& gone) { unselectGoneRows(gone); });
+    connect(m_model, &TSxListModel::refreshed, this, &TSxExplorerListView::OnTotalSizeChange);
+    connect(m_model, &TSxListModel::folderGone, this, [this] {
+        ClearView(true);
+        Q_EMIT OnTotalSizeChange();
+    });
     setHeader(new TSxListHeader(this));
     setModel(m_model);
     setItemDelegate(new TSxListDelegate(this));
@@ -134,11 +127,10 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent)
     setToolTip(QStringLiteral("Double click on the file to open it..."));
     setMouseTracking(true);
 
-    m_font = new TFont(this);
-    m_font->setObjectName(QStringLiteral("Font"));
-    m_font->assignSilently(Fonts::designFont(QStringLiteral("MS Sans Serif"), 8), Colors::clWindowText);
-    connect(m_font, &TFont::changed, this, guarded([this] { applyFont(); }));
-    applyFont();
+    m_look = new TSxViewLook(this, Fonts::designFont(QStringLiteral("MS Sans Serif"), 8));
+    m_look->setHotTrack(true);
+    connect(m_look, &TSxViewLook::changed, this, [this] { followLook(); });
+    followLook();
 
     m_watcher = new TSxThreadFileNotifier(this);
     connect(m_watcher, &TSxThreadFileNotifier::Change, this,
@@ -148,9 +140,6 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent)
                 Q_EMIT ColumnClick(column);
                 setSortColumn(column);
             }));
-    m_refreshTimer.setSingleShot(true);
-    m_refreshTimer.setInterval(0);
-    connect(&m_refreshTimer, &QTimer::timeout, this, guarded([this] { continueRefresh(); }));
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(HoverSelectMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, guarded([this] { hoverSelect(); }));
@@ -192,7 +181,8 @@ void TSxExplorerListView::treeDetached() { m_tree = nullptr; }
 
 void TSxExplorerListView::showFolder(const TSxShellFolder::Ptr& folder, PidlView absoluteId)
 {
-    if (m_tree && m_tree->selectFolder(absoluteId) && m_folder && m_folder->nativePath() == folder->nativePath())
+    const TSxShellFolder::Ptr& shown = this->folder();
+    if (m_tree && m_tree->selectFolder(absoluteId) && shown && shown->nativePath() == folder->nativePath())
         return;
     // No tree, or the tree did not answer with this folder (it had none of
     // that name, or it was selected already): shown directly.
@@ -201,7 +191,7 @@ void TSxExplorerListView::showFolder(const TSxShellFolder::Ptr& folder, PidlView
 
 // Folders -------------------------------------------------------------------
 
-QString TSxExplorerListView::Directory() const { return m_folder ? m_folder->path() : QString(); }
+QString TSxExplorerListView::Directory() const { return folder() ? folder()->path() : QString(); }
 
 void TSxExplorerListView::setDirectory(const QString& path)
 {
@@ -225,11 +215,10 @@ void TSxExplorerListView::SetFolderandPIDL(TSxShellFolder::Ptr folder, PidlView 
         Q_EMIT OnTotalSizeChange();
         return;
     }
-    m_folder = std::move(folder);
+    m_model->setFolder(std::move(folder));
     m_folderId = std::move(id);
-    m_items.setFolder(m_folder);
-    m_drivesFolder = m_folder->kind() == TSxShellFolder::Kind::Drives;
-    m_fileSystemFolder = m_folder->isFileSystem();
+    m_drivesFolder = this->folder()->kind() == TSxShellFolder::Kind::Drives;
+    m_fileSystemFolder = this->folder()->isFileSystem();
     if (m_drivesFolder && !m_shellNotifier) {
         m_shellNotifier = new TSxFileNotifier(this);
         connect(m_shellNotifier, &TSxFileNotifier::FileChange, this,
@@ -237,7 +226,7 @@ void TSxExplorerListView::SetFolderandPIDL(TSxShellFolder::Ptr folder, PidlView 
                     shellChanged(events, first, second);
                 }));
     }
-    const QString path = m_folder->path();
+    const QString path = this->folder()->path();
     // A volume that cannot be read (no medium) leaves the list empty.
     if (!HasPathOnKnownDrive(m_folderId) || DriveReady(path))
         FillView();
@@ -249,7 +238,7 @@ void TSxExplorerListView::SetFolderandPIDL(TSxShellFolder::Ptr folder, PidlView 
 
 void TSxExplorerListView::ClearView(bool clearRows)
 {
-    cancelRefresh();
+    m_model->cancelRefresh();
     if (clearRows) {
         m_model->beginBatch();
         m_items.clear();
@@ -259,183 +248,42 @@ void TSxExplorerListView::ClearView(bool clearRows)
     // A forgotten folder is not watched any more, however it is left.
     if (!m_watchedPath.isEmpty())
         m_watcher->stopWatching(std::exchange(m_watchedPath, QString()));
-    m_folder.reset();
+    m_model->setFolder(nullptr);
     m_folderId.reset();
-    m_items.setFolder(nullptr);
     m_drivesFolder = false;
 }
 
-quint32 TSxExplorerListView::enumerationFlags() const
+void TSxExplorerListView::applyContents()
 {
-    return ShellContents::flags(m_folderTypes.testFlag(ftFolders), m_folderTypes.testFlag(ftNonFolders),
-                                m_folderTypes.testFlag(ftIncludeHidden));
-}
-
-bool TSxExplorerListView::MatchFilter(PidlView relativeId) const
-{
-    if (relativeId.lastIsFolder() && !(m_filterOptions & foFilterFolders))
-        return true;
-    return passesFilters(QFile::decodeName(relativeId.lastName().toByteArray()), m_filters);
-}
-
-bool TSxExplorerListView::keepsItem(PidlView relativeId, bool filtering) const
-{
-    if (filtering)
-        return MatchFilter(relativeId);
-    if (m_folderTypes & ftIncludeSystem)
-        return true;
-    return m_folder->isFileSystem() || !m_folder->pathOf(relativeId).isEmpty();
+    TSxListContents contents;
+    contents.enumeration = ShellContents::flags(m_folderTypes.testFlag(ftFolders), m_folderTypes.testFlag(ftNonFolders),
+                                                m_folderTypes.testFlag(ftIncludeHidden));
+    contents.includeSystem = m_folderTypes.testFlag(ftIncludeSystem);
+    contents.filters = m_filters;
+    contents.filterFolders = m_filterOptions.testFlag(foFilterFolders);
+    m_model->setContents(contents);
 }
 
 void TSxExplorerListView::FillView()
 {
     const WaitCursor wait;
-    cancelRefresh();
-    m_model->beginBatch();
-    auto batchDone = qScopeGuard([this] { m_model->endBatch(); });
-    m_items.clear();
     m_hotRow = -1;
-    if (!m_folder)
-        return;
-    const bool filtering = m_folder->isFileSystem() && !m_filters.isEmpty();
-    std::optional<TSxEnumIdList> list = m_folder->enumObjects(enumerationFlags());
-    if (!list)
-        return;
-    while (TSxPidl item = list->next("SxExplorerListView: FillView")) {
-        if (keepsItem(item, filtering))
-            m_items.append(m_items.GetItemData(std::move(item)));
-    }
-    m_items.sort();
-    batchDone.dismiss();
-    m_model->endBatch();
-    Q_EMIT OnTotalSizeChange();
+    if (m_model->fill())
+        Q_EMIT OnTotalSizeChange();
 }
-
-// A merge with the folder as it is now, which may run over several turns of
-// the event loop.
-struct TSxExplorerListView::RefreshRun {
-    std::optional<TSxEnumIdList> list;
-    std::unordered_map<std::string_view, TSxItemData*> byKey;
-    std::vector<std::unique_ptr<TSxItemData>> added;
-    bool filtering = false;
-};
 
 void TSxExplorerListView::RefreshView()
 {
-    cancelRefresh();
-    if (!beginRefresh())
-        return;
     const WaitCursor wait;
-    stepRefresh(nullptr);
-    finishRefresh();
-}
-
-void TSxExplorerListView::refreshSoon()
-{
-    if (m_refresh) {
-        m_refreshAgain = true; // the run under way may have read past the change
-        return;
-    }
-    if (beginRefresh())
-        continueRefresh();
-}
-
-void TSxExplorerListView::continueRefresh()
-{
-    if (!m_refresh)
-        return;
-    QElapsedTimer slice;
-    slice.start();
-    if (!stepRefresh(&slice)) {
-        m_refreshTimer.start();
-        return;
-    }
-    finishRefresh();
-    if (std::exchange(m_refreshAgain, false))
-        refreshSoon();
-}
-
-void TSxExplorerListView::cancelRefresh()
-{
-    m_refresh.reset();
-    m_refreshTimer.stop();
-    m_refreshAgain = false;
-}
-
-bool TSxExplorerListView::beginRefresh()
-{
-    if (!m_folder)
-        return false;
-    auto run = std::make_unique<RefreshRun>();
-    run->list = m_folder->enumObjects(enumerationFlags());
-    if (!run->list) {
-        // The folder itself is gone: nothing of it is left to show.
-        if (m_folder->isFileSystem() && !IsDirectory(m_folder->path())) {
-            ClearView(true);
-            Q_EMIT OnTotalSizeChange();
-        }
-        return false;
-    }
-    run->filtering = m_folder->isFileSystem() && !m_filters.isEmpty();
-    run->byKey.reserve(m_items.records().size());
-    for (auto& record : m_items.records()) {
-        record->Visited = false;
-        run->byKey.emplace(keyOf(record->RelativeID), record.get());
-    }
-    m_refresh = std::move(run);
-    return true;
-}
-
-bool TSxExplorerListView::stepRefresh(const QElapsedTimer* slice)
-{
-    RefreshRun& run = *m_refresh;
-    int sinceCheck = 0;
-    while (PIDL raw = run.list->nextRaw()) {
-        const auto found = run.byKey.find(keyOf(PidlView(raw)));
-        if (found != run.byKey.end()) {
-            found->second->Visited = true;
-            ItemIdAllocator::free(raw);
-        } else {
-            TSxPidl item = TSxPidl::adopt(raw, "TSxExplorerListView: RefreshView");
-            if (keepsItem(item, run.filtering))
-                run.added.push_back(m_items.GetItemData(std::move(item)));
-        }
-        if (slice && ++sinceCheck == 256) {
-            sinceCheck = 0;
-            if (slice->elapsed() >= m_refreshSliceMs)
-                return false;
-        }
-    }
-    return true;
-}
-
-void TSxExplorerListView::finishRefresh()
-{
-    const std::unique_ptr<RefreshRun> run = std::move(m_refresh);
-    auto& records = m_items.records();
-    std::vector<bool> gone(records.size(), false);
-    bool removed = false;
-    for (std::size_t row = 0; row < records.size(); ++row) {
-        if (!records[row]->Visited) {
-            gone[row] = true;
-            removed = true;
-        }
-    }
-    if (!removed && run->added.empty())
-        return;
-    if (removed) {
-        m_hotRow = -1; // rows move up: the pointer's row is found again when it moves
-        unselectGoneRows(gone);
-        m_model->removeFlaggedRows(gone);
-    }
-    m_model->appendRecords(std::move(run->added));
-    Q_EMIT OnTotalSizeChange();
+    m_model->refreshNow();
 }
 
 void TSxExplorerListView::unselectGoneRows(const std::vector<bool>& gone)
 {
     // The view would hand the selection on to a neighbour; a row that goes
-    // takes its selection with it.
+    // takes its selection with it. Rows move up: the pointer's row is found
+    // again when it moves.
+    m_hotRow = -1;
     const QModelIndex current = currentIndex();
     if (current.isValid() && gone[std::size_t(current.row())])
         selectionModel()->clear();
@@ -455,10 +303,10 @@ void TSxExplorerListView::RefreshDetails()
 
 void TSxExplorerListView::fileChanged(const QString& path, TSxNotifyFilters filters)
 {
-    if (!m_folder || path != m_watchedPath)
+    if (!folder() || path != m_watchedPath)
         return;
     if (filters & (TSxNotifyFilter::FileName | TSxNotifyFilter::DirName))
-        refreshSoon();
+        m_model->refreshSoon();
     else
         RefreshDetails();
 }
@@ -503,9 +351,9 @@ void TSxExplorerListView::shellChanged(const TSxShellChangeEvents& events, PidlV
 
 void TSxExplorerListView::refillIfShown()
 {
-    if (!m_folder)
-        return;
-    FillView();
+    applyContents();
+    if (folder())
+        FillView();
 }
 
 // Properties ----------------------------------------------------------------
@@ -551,34 +399,13 @@ void TSxExplorerListView::setShowImages(bool show)
     refillIfShown();
 }
 
-void TSxExplorerListView::setHotTrack(bool on)
+void TSxExplorerListView::followLook()
 {
-    m_hotTrack = on;
-    if (!on)
+    if (!hotTrack())
         setHotRow(-1);
-}
-
-void TSxExplorerListView::setCompressedColor(TColor color)
-{
-    m_compressedColor = color;
-    m_model->setCompressedColor(Colors::toQColor(color));
+    m_model->setCompressedColor(Colors::toQColor(compressedColor()));
     viewport()->update();
 }
-
-void TSxExplorerListView::setColor(int color)
-{
-    m_color = color;
-    applyColors();
-}
-
-void TSxExplorerListView::applyFont()
-{
-    setFont(m_font->toQFont(font()));
-    header()->setFont(font());
-    applyColors();
-}
-
-void TSxExplorerListView::applyColors() { applyViewColors(this, m_color, m_font->color()); }
 
 // Sorting -------------------------------------------------------------------
 
@@ -789,7 +616,7 @@ void TSxExplorerListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void TSxExplorerListView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_hotTrack) {
+    if (hotTrack()) {
         const QModelIndex index = indexAt(event->position().toPoint());
         setHotRow(index.isValid() ? index.row() : -1);
         // No selection by resting while a button is held (a drag, say).
@@ -856,13 +683,13 @@ void TSxExplorerListView::raiseDoubleClick()
 void TSxExplorerListView::doubleClickWork()
 {
     const int row = selectedIndex();
-    if (row < 0 || !m_folder)
+    if (row < 0 || !this->folder())
         return;
     const TSxItemData& record = m_items[row];
     if (record.IsFile)
         return; // files are the main window's to open
     const TSxPidl joined = TSxPidl::combine(m_folderId, record.RelativeID, "SxExplorerListView: DblClick");
-    const TSxShellFolder::Ptr folder = m_folder->bindToObject(record.RelativeID);
+    const TSxShellFolder::Ptr folder = this->folder()->bindToObject(record.RelativeID);
     if (!folder || (folder->isFileSystem() && !IsDirectory(folder->path()))) {
         // The folder went away meanwhile: its row goes instead.
         RefreshView();
@@ -876,7 +703,7 @@ void TSxExplorerListView::doubleClickWork()
 QMimeData* TSxExplorerListView::dragData() const
 {
     const int row = selectedIndex();
-    if (row < 0 || !m_folder)
+    if (row < 0 || !folder())
         return nullptr;
     const TDropPIDLSource source(m_folderId, {m_items[row].RelativeID.view()});
     return source.createMimeData();
@@ -926,8 +753,7 @@ void TSxExplorerListView::removeVanishedSelectedRows()
     }
     if (!any)
         return;
-    cancelRefresh(); // it holds the records
-    m_hotRow = -1;
+    m_model->cancelRefresh(); // it holds the records
     unselectGoneRows(gone);
     m_model->removeFlaggedRows(gone);
     Q_EMIT OnTotalSizeChange();

@@ -2,7 +2,9 @@
 
 #include "explorer/explorerlinks.h"
 #include "explorer/listviewitems.h"
+#include "explorer/listviewmodel.h"
 #include "explorer/reportqueue.h"
+#include "explorer/viewlook.h"
 #include "platform/colors.h"
 #include "platform/tfont.h"
 
@@ -17,7 +19,6 @@
 
 class QMimeData;
 class TSxFileNotifier;
-class TSxListModel;
 class TSxShellChangeEvents;
 class TSxThreadFileNotifier;
 
@@ -26,10 +27,14 @@ class TSxThreadFileNotifier;
 // the folder is watched and the rows follow its changes. A double click or
 // Enter raises DblClick (the main window opens the file), then a folder row
 // is entered, through the folder tree when one is linked.
-class TSxExplorerListView : public QTreeView, public ExplorerListLink {
+// With hot tracking (on by default), the row under the pointer is underlined
+// and selected after a pause.
+class TSxExplorerListView : public QTreeView, public ExplorerListLink, public TSxLookProperties {
     Q_OBJECT
     Q_PROPERTY(int Color READ color WRITE setColor)
-    Q_PROPERTY(TFont* Font READ fontObject)
+    Q_PROPERTY(TFont* Font READ fontObject WRITE setFontObject)
+    Q_PROPERTY(int CompressedColor READ compressedColor WRITE setCompressedColor)
+    Q_PROPERTY(bool HotTrack READ hotTrack WRITE setHotTrack)
     Q_PROPERTY(QString Directory READ Directory WRITE setDirectory)
     Q_PROPERTY(QStringList Filters READ Filters WRITE setFilters)
 
@@ -52,9 +57,6 @@ public:
 
     // Pause before the row under a resting pointer is selected.
     static constexpr int HoverSelectMs = 400;
-    // A refresh after a change reads the folder in turns of the event loop
-    // this long at most.
-    static constexpr int RefreshSliceMs = 20;
 
     explicit TSxExplorerListView(QWidget* parent = nullptr);
     ~TSxExplorerListView() override;
@@ -79,17 +81,17 @@ public:
     // does the same in slices, so that a huge folder does not hold the
     // user-interface thread.)
     void RefreshView();
-    bool isRefreshing() const { return m_refresh != nullptr; }
+    bool isRefreshing() const { return m_model->isRefreshing(); }
     // How long one slice of such a refresh may read (at least 256 items).
-    void setRefreshSliceMs(int ms) { m_refreshSliceMs = ms; }
+    void setRefreshSliceMs(int ms) { m_model->setRefreshSliceMs(ms); }
     // Column texts are read again; shown rows at once.
     void RefreshDetails();
 
     TSxItemDataList& ItemDataList() { return m_items; }
-    const TSxShellFolder::Ptr& folder() const { return m_folder; }
+    const TSxShellFolder::Ptr& folder() const { return m_model->folder(); }
     PidlView folderId() const { return m_folderId.view(); }
     // Whether a filtered list keeps an item of the shown folder.
-    bool MatchFilter(PidlView relativeId) const;
+    bool MatchFilter(PidlView relativeId) const { return m_model->MatchFilter(relativeId); }
 
     // The selected row, or -1.
     int selectedIndex() const;
@@ -127,17 +129,7 @@ public:
     void setShowImages(bool show);
     bool FastScroll() const { return m_fastScroll; }
     void setFastScroll(bool fast) { m_fastScroll = fast; }
-    bool HotTrack() const { return m_hotTrack; }
-    void setHotTrack(bool on);
     int hotRow() const { return m_hotRow; }
-    TColor CompressedColor() const { return m_compressedColor; }
-    void setCompressedColor(TColor color);
-
-    // Background colour (a TColor).
-    int color() const { return m_color; }
-    void setColor(int color);
-    // The font; its Color is the text colour. Applied whenever it changes.
-    TFont* fontObject() const { return m_font; }
 
     TSxThreadFileNotifier& fileWatcher() const { return *m_watcher; }
     // The namespace notifier (volume changes), made once the drives folder
@@ -168,24 +160,14 @@ private:
     void raiseDoubleClick();
     void doubleClickWork();
     void showFolder(const TSxShellFolder::Ptr& folder, PidlView absoluteId);
-    struct RefreshRun;
-    void refreshSoon();
-    void continueRefresh();
-    void cancelRefresh();
-    bool beginRefresh();
-    // Reads on until the folder is read (true) or the slice is used up.
-    bool stepRefresh(const QElapsedTimer* slice);
-    void finishRefresh();
     void fileChanged(const QString& path, TSxNotifyFilters filters);
     void shellChanged(const TSxShellChangeEvents& events, PidlView first, PidlView second);
-    quint32 enumerationFlags() const;
-    bool keepsItem(PidlView relativeId, bool filtering) const;
+    void applyContents();
     void unselectGoneRows(const std::vector<bool>& gone);
     void setHotRow(int row);
     void hoverSelect();
     void scrollBoxReleased();
-    void applyFont();
-    void applyColors();
+    void followLook();
     void readColumnWidths();
     void writeColumnWidths();
     void refillIfShown();
@@ -193,7 +175,6 @@ private:
 
     TSxItemDataList m_items;
     TSxListModel* m_model = nullptr;
-    TSxShellFolder::Ptr m_folder;
     TSxPidl m_folderId;
     QString m_watchedPath;
     bool m_fileSystemFolder = false;
@@ -206,16 +187,8 @@ private:
     QStringList m_filters;
     FilterOptions m_filterOptions;
     bool m_fastScroll = true;
-    bool m_hotTrack = true;
     int m_hotRow = -1;
     QTimer m_hoverTimer;
-    std::unique_ptr<RefreshRun> m_refresh;
-    bool m_refreshAgain = false;
-    int m_refreshSliceMs = RefreshSliceMs;
-    QTimer m_refreshTimer;
-    TColor m_compressedColor;
-    TColor m_color;
-    TFont* m_font = nullptr;
 
     QString m_typed;
     QElapsedTimer m_typedAt;

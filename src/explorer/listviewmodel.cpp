@@ -1,9 +1,15 @@
 #include "explorer/listviewmodel.h"
 
+#include "explorer/listviewformat.h"
 #include "explorer/shellicons.h"
+#include "explorer/shellqueries.h"
+#include "platform/errors.h"
 
+#include <QFile>
 #include <QPalette>
+#include <QScopeGuard>
 
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -11,9 +17,31 @@ namespace {
 // exactly); past this, as one change of layout, which costs the same for
 // any number of runs.
 constexpr int MaxRemovalRuns = 16;
+
+std::string_view keyOf(PidlView id)
+{
+    const QByteArrayView bytes = id.bytes();
+    return {bytes.data(), std::size_t(bytes.size())};
+}
 }
 
-TSxListModel::TSxListModel(TSxItemDataList& items, QObject* parent) : QAbstractTableModel(parent), m_items(items) {}
+// A merge with the folder as it is now, which may run over several turns of
+// the event loop.
+struct TSxListModel::RefreshRun {
+    std::optional<TSxEnumIdList> list;
+    std::unordered_map<std::string_view, TSxItemData*> byKey;
+    std::vector<std::unique_ptr<TSxItemData>> added;
+    bool filtering = false;
+};
+
+TSxListModel::TSxListModel(TSxItemDataList& items, QObject* parent) : QAbstractTableModel(parent), m_items(items)
+{
+    m_refreshTimer.setSingleShot(true);
+    m_refreshTimer.setInterval(0);
+    connect(&m_refreshTimer, &QTimer::timeout, this, guarded([this] { continueRefresh(); }));
+}
+
+TSxListModel::~TSxListModel() = default;
 
 QString TSxListModel::caption(int column)
 {
@@ -203,4 +231,153 @@ void TSxListModel::rowsChanged(int first, int last)
     if (first > last || inBatch())
         return;
     Q_EMIT dataChanged(index(first, 0), index(last, TSxListColumn::Count - 1));
+}
+
+void TSxListModel::setFolder(TSxShellFolder::Ptr folder)
+{
+    cancelRefresh();
+    m_items.setFolder(std::move(folder));
+}
+
+bool TSxListModel::MatchFilter(PidlView relativeId) const
+{
+    if (relativeId.lastIsFolder() && !m_contents.filterFolders)
+        return true;
+    return passesFilters(QFile::decodeName(relativeId.lastName().toByteArray()), m_contents.filters);
+}
+
+bool TSxListModel::keepsItem(PidlView relativeId, bool filtering) const
+{
+    if (filtering)
+        return MatchFilter(relativeId);
+    if (m_contents.includeSystem)
+        return true;
+    return folder()->isFileSystem() || !folder()->pathOf(relativeId).isEmpty();
+}
+
+bool TSxListModel::fill()
+{
+    cancelRefresh();
+    beginBatch();
+    auto batchDone = qScopeGuard([this] { endBatch(); });
+    m_items.clear();
+    if (!folder())
+        return false;
+    const bool filtering = folder()->isFileSystem() && !m_contents.filters.isEmpty();
+    std::optional<TSxEnumIdList> list = folder()->enumObjects(m_contents.enumeration);
+    if (!list)
+        return false;
+    while (TSxPidl item = list->next("SxExplorerListView: FillView")) {
+        if (keepsItem(item, filtering))
+            m_items.append(m_items.GetItemData(std::move(item)));
+    }
+    m_items.sort();
+    return true;
+}
+
+void TSxListModel::refreshNow()
+{
+    cancelRefresh();
+    if (!beginRefresh())
+        return;
+    stepRefresh(nullptr);
+    finishRefresh();
+}
+
+void TSxListModel::refreshSoon()
+{
+    if (m_refresh) {
+        m_refreshAgain = true; // the run under way may have read past the change
+        return;
+    }
+    if (beginRefresh())
+        continueRefresh();
+}
+
+void TSxListModel::continueRefresh()
+{
+    if (!m_refresh)
+        return;
+    QElapsedTimer slice;
+    slice.start();
+    if (!stepRefresh(&slice)) {
+        m_refreshTimer.start();
+        return;
+    }
+    finishRefresh();
+    if (std::exchange(m_refreshAgain, false))
+        refreshSoon();
+}
+
+void TSxListModel::cancelRefresh()
+{
+    m_refresh.reset();
+    m_refreshTimer.stop();
+    m_refreshAgain = false;
+}
+
+bool TSxListModel::beginRefresh()
+{
+    if (!folder())
+        return false;
+    auto run = std::make_unique<RefreshRun>();
+    run->list = folder()->enumObjects(m_contents.enumeration);
+    if (!run->list) {
+        if (folder()->isFileSystem() && !IsDirectory(folder()->path()))
+            Q_EMIT folderGone();
+        return false;
+    }
+    run->filtering = folder()->isFileSystem() && !m_contents.filters.isEmpty();
+    run->byKey.reserve(m_items.records().size());
+    for (auto& record : m_items.records()) {
+        record->Visited = false;
+        run->byKey.emplace(keyOf(record->RelativeID), record.get());
+    }
+    m_refresh = std::move(run);
+    return true;
+}
+
+bool TSxListModel::stepRefresh(const QElapsedTimer* slice)
+{
+    RefreshRun& run = *m_refresh;
+    int sinceCheck = 0;
+    while (PIDL raw = run.list->nextRaw()) {
+        const auto found = run.byKey.find(keyOf(PidlView(raw)));
+        if (found != run.byKey.end()) {
+            found->second->Visited = true;
+            ItemIdAllocator::free(raw);
+        } else {
+            TSxPidl item = TSxPidl::adopt(raw, "TSxExplorerListView: RefreshView");
+            if (keepsItem(item, run.filtering))
+                run.added.push_back(m_items.GetItemData(std::move(item)));
+        }
+        if (slice && ++sinceCheck == 256) {
+            sinceCheck = 0;
+            if (slice->elapsed() >= m_refreshSliceMs)
+                return false;
+        }
+    }
+    return true;
+}
+
+void TSxListModel::finishRefresh()
+{
+    const std::unique_ptr<RefreshRun> run = std::move(m_refresh);
+    const auto& records = m_items.records();
+    std::vector<bool> gone(records.size(), false);
+    bool removed = false;
+    for (std::size_t row = 0; row < records.size(); ++row) {
+        if (!records[row]->Visited) {
+            gone[row] = true;
+            removed = true;
+        }
+    }
+    if (!removed && run->added.empty())
+        return;
+    if (removed) {
+        Q_EMIT rowsGoing(gone);
+        removeFlaggedRows(gone);
+    }
+    appendRecords(std::move(run->added));
+    Q_EMIT refreshed();
 }

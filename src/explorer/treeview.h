@@ -2,7 +2,10 @@
 
 #include "explorer/explorerlinks.h"
 #include "explorer/shellchangeevents.h"
+#include "explorer/treeviewloader.h"
+#include "explorer/treeviewmodel.h"
 #include "explorer/treeviewnode.h"
+#include "explorer/viewlook.h"
 #include "platform/colors.h"
 #include "platform/tfont.h"
 
@@ -16,9 +19,7 @@
 #include <vector>
 
 class QMimeData;
-class QTimer;
 class TSxFileNotifier;
-class TSxTreeModel;
 
 // A tree control with the two cosmetic extras the explorer's views share.
 class TSxCustomTreeView : public QTreeView {
@@ -45,8 +46,9 @@ private:
 // The folder tree of the explorer pane: the namespace below one root
 // folder, filled a level at a time when a node first opens, re-read and
 // merged at every opening, kept in step with what the namespace reports,
-// and driving the linked file list.
-class TSxExplorerTreeView : public TSxCustomTreeView, public ExplorerTreeLink {
+// and driving the linked file list. With hot tracking, the node under the
+// pointer is underlined.
+class TSxExplorerTreeView : public TSxCustomTreeView, public ExplorerTreeLink, public TSxLookProperties {
     Q_OBJECT
     Q_PROPERTY(TSxRootFolder RootFolder READ rootFolder WRITE setRootFolder)
     Q_PROPERTY(QString CustomRootDirectory READ customRootDirectory WRITE setCustomRootDirectory)
@@ -59,7 +61,7 @@ class TSxExplorerTreeView : public TSxCustomTreeView, public ExplorerTreeLink {
     Q_PROPERTY(int Indent READ indentation WRITE setIndentation)
     Q_PROPERTY(TSxDragMode DragMode READ dragMode WRITE setDragMode)
     Q_PROPERTY(int Color READ color WRITE setColor)
-    Q_PROPERTY(TFont* Font READ font_ WRITE setFont_)
+    Q_PROPERTY(TFont* Font READ fontObject WRITE setFontObject)
 
 public:
     enum TSxRootFolder {
@@ -127,18 +129,8 @@ public:
     void setOptions(TSxETVOptions options) { m_options = options; }
     bool checkmarks() const { return m_checkmarks; }
     void setCheckmarks(bool on);
-    TColor compressedColor() const { return m_compressedColor; }
-    void setCompressedColor(TColor color);
-    bool hotTrack() const { return m_hotTrack; }
-    void setHotTrack(bool on);
     TSxDragMode dragMode() const { return m_dragMode; }
     void setDragMode(TSxDragMode mode);
-    // Background colour.
-    TColor color() const { return m_color; }
-    void setColor(TColor color);
-    // Font and text colour; applied whenever the object changes.
-    TFont* font_() const { return m_font; }
-    void setFont_(TFont* font);
 
     // The end of form loading: builds the root.
     void Loaded();
@@ -147,24 +139,22 @@ public:
     // "Could not retrieve PIDL for custom folder" for a root that does not
     // parse.
     void InitialLoad();
-    // Enumerates a node's children; with refresh, merges with those it has.
-    void ExpandObjectNode(TSxTreeNode* node, bool refresh);
-    // Fills a new node's folder (the item bound as a folder), identifiers
-    // and compressed flag; parent is the node it goes under (null for the
-    // root).
-    void AddNodeData(TSxTreeNode* node, const TSxTreeNode* parent, TSxShellFolder::Ptr folder, TSxPidl relativeId);
-    // The folder holding a node's item.
-    TSxShellFolder::Ptr GetParentFolder(const TSxTreeNode* node) const;
-    // The node whose AbsoluteID names this item; null when none.
-    TSxTreeNode* FindNodeByID(PidlView absoluteId) const;
-    // The node of a folder below the root, enumerating on the way; null
-    // when there is none.
+    // Reading and merging are the loader's (treeviewloader.h), finding
+    // nodes the model's; these are their names on the tree.
+    void ExpandObjectNode(TSxTreeNode* node, bool refresh) { m_loader->ExpandObjectNode(node, refresh); }
+    void AddNodeData(TSxTreeNode* node, const TSxTreeNode* parent, TSxShellFolder::Ptr folder, TSxPidl relativeId)
+    {
+        m_loader->AddNodeData(node, parent, std::move(folder), std::move(relativeId));
+    }
+    TSxShellFolder::Ptr GetParentFolder(const TSxTreeNode* node) const { return m_model->parentFolderOf(node); }
+    TSxTreeNode* FindNodeByID(PidlView absoluteId) const { return m_model->find(absoluteId); }
     TSxTreeNode* LocateNode(PidlView absoluteId);
+    void FileChange(TSxShellChangeEvents events, PidlView first, PidlView second)
+    {
+        m_loader->FileChange(events, first, second);
+    }
     // Renames the node's item (only with tvoAllowRename). True when done.
     bool RenameNode(TSxTreeNode* node, const QString& newName);
-    // Reaction to a namespace change; refreshes are gathered and made once
-    // per turn of the event loop.
-    void FileChange(TSxShellChangeEvents events, PidlView first, PidlView second);
 
     TSxTreeNode* rootNode() const;
     TSxTreeNode* selectedNode() const;
@@ -174,9 +164,10 @@ public:
     QModelIndex indexOfNode(const TSxTreeNode* node) const;
     TSxTreeNode* nodeAt(const QModelIndex& index) const;
     bool isNodeExpanded(const TSxTreeNode* node) const;
-    TSxFileNotifier* notifier() const { return m_notifier; }
+    TSxTreeLoader* loader() const { return m_loader; }
+    TSxFileNotifier* notifier() const;
     bool isKeyNavigating() const { return m_keyNavigating; }
-    bool isRefreshing() const { return m_refreshing; }
+    bool isRefreshing() const;
 
     // The linked file list (not owned); null unlinks.
     void setListView(ExplorerListLink* list);
@@ -190,22 +181,15 @@ public:
     QMimeData* dragData() const;
     // Starts the drag of the selected node.
     void BeginDrag();
-
-    // The effect a drop would have, from what the source allows, the keys
-    // held, whether every item is a program and whether source and target
-    // lie on one volume.
-    static quint32 proposedDropEffect(quint32 allowed, Qt::KeyboardModifiers keys, bool allPrograms,
-                                      bool sameVolume);
-    // An effect limited by what every dragged item permits.
-    static quint32 limitDropEffect(quint32 effect, quint32 maximum);
-    // The drop effect onto a node for drag data, as the pointer would show it.
+    // The drop effect onto a node for drag data, as the pointer would show it
+    // (the rules are in dropdata.h).
     quint32 dropEffectFor(const TSxTreeNode* node, const QMimeData* data, Qt::KeyboardModifiers keys) const;
 
     // Asked before a label is edited; false refuses.
     std::function<bool(TSxTreeNode*)> onEditing;
 
     // How many batches of namespace changes have been applied.
-    int refreshCount() const { return m_refreshCount; }
+    int refreshCount() const;
 
 Q_SIGNALS:
     // The selection changed (after the list was told).
@@ -228,38 +212,27 @@ protected:
 
 private:
     friend class TSxTreeDelegate;
-    quint32 enumerationFlags() const;
-    // The order of the children of a node.
-    std::function<bool(const TSxTreeNode*, const TSxTreeNode*)> orderIn(const TSxTreeNode* parent) const;
-    TSxTreeNode* locate(PidlView absoluteId, QSet<const TSxTreeNode*>& filled);
+    void applyContents();
     bool driveNotReady(const TSxTreeNode* node) const;
     bool acceptsDrops(const TSxTreeNode* node) const;
     void postRelayout();
-    std::unique_ptr<TSxTreeNode> makeChild(TSxTreeNode* parent, TSxPidl relativeId, bool inDrivesFolder);
-    // Subfolders, link, compressed; parentFolder when the caller has it.
-    void resolveDetails(TSxTreeNode* node, const TSxShellFolder* parentFolder = nullptr);
     void nodeDisposed(TSxTreeNode* node);
-    void markPopulated(TSxTreeNode* node);
+    void nodeLeaving(TSxTreeNode* node);
     bool canSelect(const TSxTreeNode* node) const;
     void nodeExpanded(const QModelIndex& index);
     void selectionChanged_();
     void selectionChangeHandling();
     void collapseAll(const QModelIndex& index);
-    void refreshNode(TSxTreeNode* node);
-    void scheduleFlush();
-    void applyChanges();
-    void deleteNode(TSxTreeNode* node);
-    void mediaChanged(TSxTreeNode* node, bool inserted);
-    void rebaseChildren(TSxTreeNode* node);
-    void applyFont();
-    void applyColors();
+    void followLook();
     void reloadIfLoaded();
+    // A label edited to a new text: renames the item; false keeps the old
+    // text.
+    bool labelEdited(TSxTreeNode* node, const QString& text);
     void DropFiles(TSxTreeNode* target, quint32 effect, const QMimeData* data);
 
     TSxTreeModel* m_model = nullptr;
-    TSxFileNotifier* m_notifier = nullptr;
+    TSxTreeLoader* m_loader = nullptr;
     ExplorerListLink* m_list = nullptr;
-    TFont* m_font = nullptr;
 
     TSxRootFolder m_rootFolder = rDesktop;
     QString m_customRoot;
@@ -267,31 +240,17 @@ private:
     TSxFolderTypes m_folderTypes = TSxFolderTypes(ftFolders | ftIncludeSystem);
     TSxETVOptions m_options;
     bool m_checkmarks = false;
-    TColor m_compressedColor = Colors::clWindowText;
-    TColor m_color = Colors::clWindow;
-    bool m_hotTrack = false;
     TSxDragMode m_dragMode = dmManual;
 
     bool m_loaded = false;
     bool m_keyNavigating = false;
     bool m_changedWhileNavigating = false;
-    bool m_refreshing = false;
     bool m_quietExpansion = false;
     TSxTreeNode* m_dropTarget = nullptr;
-    TSxTreeNode* m_lastDropped = nullptr;
     // Nodes enumerated by the LocateNode in progress: opening them on the
     // way to the found node need not read them again.
     QSet<const TSxTreeNode*> m_justFilled;
-
-    // Namespace changes waiting for the next turn of the event loop, by
-    // absolute identifier: folders to re-read, and folders that got a new
-    // subfolder (re-read when open, or when they had no expand button).
-    QSet<QByteArray> m_pendingRefresh;
-    QSet<QByteArray> m_pendingCreation;
-    QSet<QByteArray> m_pendingRemoval;
-    QTimer* m_flushTimer = nullptr;
     bool m_relayoutPosted = false;
-    int m_refreshCount = 0;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TSxExplorerTreeView::TSxFolderTypes)

@@ -1,6 +1,7 @@
 #include "explorer/treeviewmodel.h"
 
 #include "explorer/shellicons.h"
+#include "explorer/shellqueries.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -49,7 +50,7 @@ TSxTreeModel::TSxTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
 
 TSxTreeModel::~TSxTreeModel()
 {
-    m_dispose = nullptr;
+    blockSignals(true);
     m_top.m_children.clear();
 }
 
@@ -76,12 +77,74 @@ QModelIndex TSxTreeModel::indexOf(const TSxTreeNode* node) const
     return createIndex(node->row(), 0, const_cast<TSxTreeNode*>(node));
 }
 
+TSxTreeNode* TSxTreeModel::find(PidlView absoluteId) const
+{
+    return walkDown(root(), absoluteId,
+                    [](const TSxTreeNode* node, QByteArrayView name) { return node->findChild(name); });
+}
+
+TSxShellFolder::Ptr TSxTreeModel::parentFolderOf(const TSxTreeNode* node) const
+{
+    if (!node)
+        return nullptr;
+    if (node->parent() && node != root())
+        return node->parent()->ShellFolder;
+    // The root (or a node not placed yet): the top of the namespace bound to
+    // the identifier's parent.
+    if (node->AbsoluteID.view().isEmpty())
+        return TSxShellFolder::desktop();
+    TSxPidl parentId = node->AbsoluteID.copy("SxExplorerTreeView: GetParentFolder");
+    parentId.removeLast();
+    return TSxShellFolder::bind(parentId);
+}
+
+void TSxTreeModel::resolveDetails(TSxTreeNode* node, const TSxShellFolder* parentFolder) const
+{
+    node->detailsPending = false;
+    TSxShellFolder::Ptr found;
+    if (!parentFolder) {
+        found = parentFolderOf(node);
+        parentFolder = found.get();
+    }
+    if (!parentFolder)
+        return;
+    const PidlView relative = node->AbsoluteID.view().last();
+    TSxAttributes mask = TSxAttr::Folder | TSxAttr::FileSystem | TSxAttr::Link | TSxAttr::Share | TSxAttr::Compressed;
+    if (!m_nonFolders)
+        mask |= TSxAttr::HasSubfolder;
+    const TSxAttributes attrs = parentFolder->attributesOf(relative, mask);
+    const bool had = node->hasChildren;
+    if (attrs & TSxAttr::Folder)
+        node->hasChildren = m_nonFolders || (attrs & TSxAttr::HasSubfolder) || node->childCount();
+    else
+        node->hasChildren = node->childCount() > 0;
+    node->overlayIndex = (attrs & TSxAttr::Share) ? 0 : (attrs & TSxAttr::Link) ? 1 : -1;
+    node->Compressed = (attrs & TSxAttr::Compressed) && (attrs & TSxAttr::FileSystem);
+    if (had != node->hasChildren)
+        Q_EMIT const_cast<TSxTreeModel*>(this)->childFlagsChanged();
+}
+
+TSxTreeModel::Less TSxTreeModel::orderIn(const TSxTreeNode* parent)
+{
+    TSxShellFolder::Ptr folder = parent ? parent->ShellFolder : nullptr;
+    return [folder](const TSxTreeNode* a, const TSxTreeNode* b) {
+        if (a == b)
+            return false;
+        if (folder && !a->RelativeID.isNull() && !b->RelativeID.isNull()) {
+            // Only the low byte of the folder's answer counts, as a signed number.
+            const auto order = static_cast<qint8>(folder->compareIDs(a->RelativeID, b->RelativeID) & 0xFF);
+            if (order != 0)
+                return order < 0;
+        }
+        return QString::localeAwareCompare(a->text, b->text) < 0;
+    };
+}
+
 void TSxTreeModel::dispose(TSxTreeNode* node)
 {
     for (const auto& child : node->m_children)
         dispose(child.get());
-    if (m_dispose)
-        m_dispose(node);
+    Q_EMIT nodeDisposed(node);
 }
 
 void TSxTreeModel::clear()
@@ -121,47 +184,58 @@ void TSxTreeModel::insertRun(TSxTreeNode* parent, int at, std::vector<std::uniqu
     endInsertRows();
 }
 
-void TSxTreeModel::merge(TSxTreeNode* parent, std::vector<std::unique_ptr<TSxTreeNode>> fresh, bool removeUnvisited,
-                         const Less& less)
+namespace {
+using Nodes = std::vector<std::unique_ptr<TSxTreeNode>>;
+}
+
+std::vector<std::pair<int, int>> TSxTreeModel::unvisitedRuns(const TSxTreeNode* parent)
 {
-    auto& kids = parent->m_children;
-    // Runs of children to remove, in order.
-    std::vector<std::pair<int, int>> removals;
-    if (removeUnvisited) {
-        for (int i = 0; i < int(kids.size()); ++i) {
-            if (kids[std::size_t(i)]->Visited)
-                continue;
-            if (!removals.empty() && removals.back().second == i - 1)
-                removals.back().second = i;
-            else
-                removals.push_back({i, i});
-        }
+    const auto& kids = parent->m_children;
+    std::vector<std::pair<int, int>> runs;
+    for (int i = 0; i < int(kids.size()); ++i) {
+        if (kids[std::size_t(i)]->Visited)
+            continue;
+        if (!runs.empty() && runs.back().second == i - 1)
+            runs.back().second = i;
+        else
+            runs.push_back({i, i});
     }
-    // Places where new children go among those that stay.
-    int insertionPlaces = 0;
-    {
-        std::size_t j = 0;
-        int lastPlace = -1;
-        int kept = 0;
-        for (std::size_t i = 0; i <= kids.size() && j < fresh.size(); ++i) {
-            const bool end = i == kids.size();
-            if (!end && removeUnvisited && !kids[i]->Visited)
-                continue;
-            while (j < fresh.size() && (end || less(fresh[j].get(), kids[i].get()))) {
-                if (lastPlace != kept) {
-                    ++insertionPlaces;
-                    lastPlace = kept;
-                }
-                ++j;
+    return runs;
+}
+
+int TSxTreeModel::insertionPlaces(const TSxTreeNode* parent, const Nodes& fresh, bool removeUnvisited, const Less& less)
+{
+    const auto& kids = parent->m_children;
+    int places = 0;
+    std::size_t j = 0;
+    int lastPlace = -1;
+    int kept = 0;
+    for (std::size_t i = 0; i <= kids.size() && j < fresh.size(); ++i) {
+        const bool end = i == kids.size();
+        if (!end && removeUnvisited && !kids[i]->Visited)
+            continue;
+        while (j < fresh.size() && (end || less(fresh[j].get(), kids[i].get()))) {
+            if (lastPlace != kept) {
+                ++places;
+                lastPlace = kept;
             }
-            ++kept;
+            ++j;
         }
+        ++kept;
     }
-    if (int(removals.size()) + insertionPlaces > MaxSeparateChanges) {
+    return places;
+}
+
+void TSxTreeModel::merge(TSxTreeNode* parent, Nodes fresh, bool removeUnvisited, const Less& less)
+{
+    const std::vector<std::pair<int, int>> removals = removeUnvisited ? unvisitedRuns(parent)
+                                                                      : std::vector<std::pair<int, int>>();
+    if (int(removals.size()) + insertionPlaces(parent, fresh, removeUnvisited, less) > MaxSeparateChanges) {
         rebuild(parent, std::move(fresh), removeUnvisited, less);
         return;
     }
 
+    auto& kids = parent->m_children;
     const QModelIndex parentIndex = indexOf(parent);
     for (auto run = removals.rbegin(); run != removals.rend(); ++run) {
         beginRemoveRows(parentIndex, run->first, run->second);
@@ -309,6 +383,12 @@ void TSxTreeModel::changed(TSxTreeNode* node)
         Q_EMIT dataChanged(index, index);
 }
 
+void TSxTreeModel::childFlagChanged(TSxTreeNode* node)
+{
+    changed(node);
+    Q_EMIT childFlagsChanged();
+}
+
 void TSxTreeModel::forEach(const std::function<void(TSxTreeNode*)>& visit) const
 {
     std::vector<TSxTreeNode*> stack;
@@ -362,8 +442,8 @@ bool TSxTreeModel::hasChildren(const QModelIndex& parent) const
 TSxTreeNode* TSxTreeModel::resolved(const QModelIndex& index) const
 {
     TSxTreeNode* node = nodeOf(index);
-    if (node && node->detailsPending && m_details)
-        m_details(node);
+    if (node && node->detailsPending)
+        resolveDetails(node);
     return node;
 }
 
@@ -392,16 +472,11 @@ bool TSxTreeModel::setData(const QModelIndex& index, const QVariant& value, int 
     TSxTreeNode* node = nodeOf(index);
     if (!node)
         return false;
+    // An edited label is the view's to apply: it renames the item.
     if (role == Qt::CheckStateRole && m_checkable) {
         node->checked = value.toInt() == Qt::Checked;
         Q_EMIT dataChanged(index, index, {Qt::CheckStateRole});
         return true;
-    }
-    if (role == Qt::EditRole) {
-        const QString text = value.toString();
-        if (text == node->text || !m_rename)
-            return false;
-        return m_rename(node, text);
     }
     return false;
 }

@@ -34,6 +34,8 @@ public:
     bool checked = false;
     // Children have been enumerated at least once (the folder is watched).
     bool populated = false;
+    // Opened (expanded) in the view.
+    bool open = false;
     // Subfolder, link and compressed tests not made yet: they cost disk
     // access, so a large folder makes them only for the rows it shows.
     bool detailsPending = false;

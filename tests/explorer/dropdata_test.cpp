@@ -102,3 +102,23 @@ TEST(DragData, DroppedDataIsReadBackAndCheckedForDamage)
     }
     EXPECT_EQ(TDropPIDLTarget(nullptr).fileNameCount(), 0);
 }
+
+TEST(DropRules, KeysProgramsAndVolumesChooseTheEffect)
+{
+    namespace Rules = TSxDropRules;
+    constexpr quint32 All = TSxDropEffect::Copy | TSxDropEffect::Move | TSxDropEffect::Link;
+    EXPECT_EQ(Rules::proposedEffect(All, Qt::ControlModifier | Qt::ShiftModifier, false, true), TSxDropEffect::Link);
+    EXPECT_EQ(Rules::proposedEffect(All, Qt::ShiftModifier, false, false), TSxDropEffect::Move);
+    EXPECT_EQ(Rules::proposedEffect(All, Qt::ControlModifier, false, true), TSxDropEffect::Copy);
+    EXPECT_EQ(Rules::proposedEffect(All, Qt::NoModifier, true, true), TSxDropEffect::Link);
+    EXPECT_EQ(Rules::proposedEffect(All, Qt::NoModifier, false, true), TSxDropEffect::Move);
+    EXPECT_EQ(Rules::proposedEffect(All, Qt::NoModifier, false, false), TSxDropEffect::Copy);
+    EXPECT_EQ(Rules::proposedEffect(TSxDropEffect::Link, Qt::NoModifier, false, false), TSxDropEffect::Link);
+    EXPECT_EQ(Rules::proposedEffect(TSxDropEffect::Copy, Qt::ShiftModifier, false, true), TSxDropEffect::None);
+
+    EXPECT_EQ(Rules::limitEffect(TSxDropEffect::Move, TSxDropEffect::Move), TSxDropEffect::Move);
+    EXPECT_EQ(Rules::limitEffect(TSxDropEffect::Move, TSxDropEffect::Copy), TSxDropEffect::Copy);
+    EXPECT_EQ(Rules::limitEffect(TSxDropEffect::Move, TSxDropEffect::Link), TSxDropEffect::Link);
+    EXPECT_EQ(Rules::limitEffect(TSxDropEffect::Copy, TSxDropEffect::Link), TSxDropEffect::Link);
+    EXPECT_EQ(Rules::limitEffect(TSxDropEffect::Link, TSxDropEffect::None), TSxDropEffect::None);
+}

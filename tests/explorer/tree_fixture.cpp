@@ -40,7 +40,7 @@ TSxTreeNode* TreeTest::node(const QString& relative) const
     return id.isNull() ? nullptr : tree->FindNodeByID(id);
 }
 
-QStringList TreeTest::childTexts(const TSxTreeNode* node)
+QStringList childTexts(const TSxTreeNode* node)
 {
     QStringList texts;
     for (int i = 0; node && i < node->childCount(); ++i)
@@ -57,4 +57,27 @@ bool TreeTest::expandNode(const QString& relative)
     return tree->isNodeExpanded(n);
 }
 
-bool TreeTest::waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10000); }
+bool waitUntil(const std::function<bool()>& condition) { return QTest::qWaitFor(condition, 10000); }
+
+void TreeLoaderTest::load()
+{
+    loader.setContents(ShellContents::Folders, false);
+    loader.load(TSxTreeLoader::CustomRoot, disk.root(), QString());
+    loader.setOpen(model.root(), true);
+}
+
+TSxTreeNode* TreeLoaderTest::node(const QString& relative) const
+{
+    const TSxPidl id = GetItemIDFromPath(relative.isEmpty() ? disk.root() : disk.path(relative));
+    return id.isNull() ? nullptr : model.find(id);
+}
+
+bool TreeLoaderTest::open(const QString& relative)
+{
+    TSxTreeNode* n = node(relative);
+    if (!n)
+        return false;
+    loader.setOpen(n, true);
+    loader.refresh(n);
+    return true;
+}

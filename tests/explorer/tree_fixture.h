@@ -3,6 +3,8 @@
 #include "explorer/explorerlinks.h"
 #include "explorer/explorertest.h"
 #include "explorer/treeview.h"
+#include "explorer/treeviewloader.h"
+#include "explorer/treeviewmodel.h"
 
 #include <QStringList>
 
@@ -28,6 +30,29 @@ public:
     bool detached = false;
 };
 
+// Texts of a node's children, in order.
+QStringList childTexts(const TSxTreeNode* node);
+// Runs the event loop until the condition holds (at most 10 s).
+bool waitUntil(const std::function<bool()>& condition);
+
+// The folder tree's nodes and their loader, without a view, rooted on a
+// temporary folder the test builds: folders only, as the tree is
+// configured.
+class TreeLoaderTest : public ::testing::Test {
+protected:
+    // Builds the root (after the test has laid out the folders).
+    void load();
+    // The node of a folder below the temporary root ("" for the root).
+    TSxTreeNode* node(const QString& relative) const;
+    // Reads a node and marks it open, as a view does when it expands one.
+    bool open(const QString& relative);
+
+    RegistryBalance balance; // first made, last checked
+    TempTree disk;
+    TSxTreeModel model;
+    TSxTreeLoader loader{model};
+};
+
 // A folder tree rooted on a temporary folder the test builds.
 class TreeTest : public ::testing::Test {
 protected:
@@ -38,11 +63,7 @@ protected:
     void load();
     // The node of a folder below the temporary root ("" for the root).
     TSxTreeNode* node(const QString& relative) const;
-    // Texts of a node's children, in order.
-    static QStringList childTexts(const TSxTreeNode* node);
     bool expandNode(const QString& relative);
-    // Runs the event loop until the condition holds (at most 10 s).
-    static bool waitUntil(const std::function<bool()>& condition);
 
     RegistryBalance balance; // first made, last checked
     TempTree disk;

@@ -195,26 +195,6 @@ TEST_F(TreeTest, DragOffersTheSelectedFolder)
     EXPECT_EQ(dropped.item(0).lastName(), QByteArrayView("dragged"));
 }
 
-TEST(TreeDropEffects, KeysProgramsAndVolumesChooseTheEffect)
-{
-    using T = TSxExplorerTreeView;
-    constexpr quint32 All = TSxDropEffect::Copy | TSxDropEffect::Move | TSxDropEffect::Link;
-    EXPECT_EQ(T::proposedDropEffect(All, Qt::ControlModifier | Qt::ShiftModifier, false, true), TSxDropEffect::Link);
-    EXPECT_EQ(T::proposedDropEffect(All, Qt::ShiftModifier, false, false), TSxDropEffect::Move);
-    EXPECT_EQ(T::proposedDropEffect(All, Qt::ControlModifier, false, true), TSxDropEffect::Copy);
-    EXPECT_EQ(T::proposedDropEffect(All, Qt::NoModifier, true, true), TSxDropEffect::Link);
-    EXPECT_EQ(T::proposedDropEffect(All, Qt::NoModifier, false, true), TSxDropEffect::Move);
-    EXPECT_EQ(T::proposedDropEffect(All, Qt::NoModifier, false, false), TSxDropEffect::Copy);
-    EXPECT_EQ(T::proposedDropEffect(TSxDropEffect::Link, Qt::NoModifier, false, false), TSxDropEffect::Link);
-    EXPECT_EQ(T::proposedDropEffect(TSxDropEffect::Copy, Qt::ShiftModifier, false, true), TSxDropEffect::None);
-
-    EXPECT_EQ(T::limitDropEffect(TSxDropEffect::Move, TSxDropEffect::Move), TSxDropEffect::Move);
-    EXPECT_EQ(T::limitDropEffect(TSxDropEffect::Move, TSxDropEffect::Copy), TSxDropEffect::Copy);
-    EXPECT_EQ(T::limitDropEffect(TSxDropEffect::Move, TSxDropEffect::Link), TSxDropEffect::Link);
-    EXPECT_EQ(T::limitDropEffect(TSxDropEffect::Copy, TSxDropEffect::Link), TSxDropEffect::Link);
-    EXPECT_EQ(T::limitDropEffect(TSxDropEffect::Link, TSxDropEffect::None), TSxDropEffect::None);
-}
-
 TEST_F(TreeTest, DropsAreRefusedAsConfiguredAndCarriedOutWhenAllowed)
 {
     disk.mkdir(QStringLiteral("from/item/inside"));
