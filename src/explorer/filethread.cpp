@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <poll.h>
 #include <pthread.h>
@@ -48,10 +49,11 @@ bool isRelevant(const inotify_event& e, TSxNotifyFilters filters)
 }
 
 TSxFileThread::TSxFileThread(TSxReportQueue& queue, const QString& path, TSxNotifyFilters filters,
-                             std::chrono::milliseconds quietPeriod)
+                             std::chrono::milliseconds quietPeriod, std::chrono::milliseconds longestDelay)
     : m_queue(queue),
       m_state(std::make_shared<TSxWatchState>(path, filters)),
       m_quietPeriod(quietPeriod),
+      m_longestDelay(longestDelay),
       m_wake(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
     if (m_wake < 0)
@@ -129,6 +131,20 @@ TSxFileThread::Wait TSxFileThread::waitForChange(int inotifyFd, std::chrono::mil
     }
 }
 
+TSxFileThread::Wait TSxFileThread::waitForPause(int inotifyFd)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto reportBy = Clock::now() + m_longestDelay;
+    Wait wait = Wait::Changed;
+    while (wait == Wait::Changed) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(reportBy - Clock::now());
+        if (left.count() <= 0)
+            break; // changes without a pause: report what came so far
+        wait = waitForChange(inotifyFd, std::min(m_quietPeriod, left));
+    }
+    return wait;
+}
+
 void TSxFileThread::run()
 {
     pthread_setname_np(pthread_self(), "sx-watch");
@@ -141,10 +157,10 @@ void TSxFileThread::run()
             if (wait == Wait::Halted || wait == Wait::Ended)
                 break;
             // One report per burst: wait until a whole quiet period passes
-            // without a change. A folder that goes meanwhile still gets the
-            // report of what came before.
-            while (wait == Wait::Changed)
-                wait = waitForChange(fd, m_quietPeriod);
+            // without a change (or the longest delay). A folder that goes
+            // meanwhile still gets the report of what came before.
+            if (wait == Wait::Changed)
+                wait = waitForPause(fd);
             if (wait == Wait::Halted)
                 break;
             const bool gone = wait == Wait::Gone || wait == Wait::Ended;

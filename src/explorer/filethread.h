@@ -13,13 +13,15 @@
 // folder, not its subfolders, on an inotify descriptor of its own. After a
 // change it keeps waiting until the folder has been quiet for the quiet
 // period, then hands one report to the user-interface thread and waits
-// until that has run. A folder that cannot be watched ends the thread at
-// once, without a report; so does the folder's disappearance, after a last
-// report to a thread watching names.
+// until that has run. Changes that go on without such a pause are reported
+// at the latest after the longest delay, and again after each further one.
+// A folder that cannot be watched ends the thread at once, without a
+// report; so does the folder's disappearance, after a last report to a
+// thread watching names.
 class TSxFileThread {
 public:
     TSxFileThread(TSxReportQueue& queue, const QString& path, TSxNotifyFilters filters,
-                  std::chrono::milliseconds quietPeriod);
+                  std::chrono::milliseconds quietPeriod, std::chrono::milliseconds longestDelay);
     // Halts and joins.
     ~TSxFileThread();
     TSxFileThread(const TSxFileThread&) = delete;
@@ -49,6 +51,9 @@ private:
     };
     // Waits up to timeout (forever when negative) for a relevant change.
     Wait waitForChange(int inotifyFd, std::chrono::milliseconds timeout);
+    // After a change: waits for the quiet period or the longest delay,
+    // whichever ends first.
+    Wait waitForPause(int inotifyFd);
     // Reads what inotify has; true when a change of this thread's kind is
     // among it; gone set when the folder itself went away.
     bool drain(int inotifyFd, bool& gone) const;
@@ -56,6 +61,7 @@ private:
     TSxReportQueue& m_queue;
     const std::shared_ptr<TSxWatchState> m_state;
     const std::chrono::milliseconds m_quietPeriod;
+    const std::chrono::milliseconds m_longestDelay;
     int m_wake = -1; // eventfd: rung to end a wait
     std::thread m_thread;
     std::atomic<bool> m_finished{false};

@@ -21,7 +21,7 @@ TSxThreadFileNotifier::~TSxThreadFileNotifier()
 void TSxThreadFileNotifier::watch(const QString& path)
 {
     for (TSxNotifyFilters filters : {NameFilters, DetailFilters}) {
-        auto thread = std::make_unique<TSxFileThread>(m_queue, path, filters, QuietPeriod);
+        auto thread = std::make_unique<TSxFileThread>(m_queue, path, filters, QuietPeriod, LongestDelay);
         thread->start();
         m_threads.push_back(std::move(thread));
     }

@@ -15,7 +15,8 @@ class QSocketNotifier;
 // The directory watcher: two watcher threads per watched folder, one for
 // names (files and folders created, deleted, renamed), one for attributes,
 // last write and size. Each reports a burst of changes once, a quiet period
-// (100 ms) after its last change, through Change on the user-interface
+// (100 ms) after its last change, and changes that go on without such a
+// pause at least every half second, through Change on the user-interface
 // thread. Lives on, and is used from, the user-interface thread; halting
 // never waits on a thread's wait, a halted thread never reports, and every
 // thread is joined before the watcher is gone.
@@ -26,6 +27,7 @@ public:
     static constexpr TSxNotifyFilters DetailFilters =
         TSxNotifyFilter::Attributes | TSxNotifyFilter::LastWrite | TSxNotifyFilter::Size;
     static constexpr std::chrono::milliseconds QuietPeriod{100};
+    static constexpr std::chrono::milliseconds LongestDelay{500};
 
     explicit TSxThreadFileNotifier(QObject* parent = nullptr);
     ~TSxThreadFileNotifier() override;
