@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -187,79 +188,104 @@ void TSxFileNotifier::readEvents()
     do
         n = ::read(m_inotify, buffer, sizeof buffer);
     while (n < 0 && errno == EINTR);
-    if (n > 0) {
-        for (ssize_t at = 0; at < n;) {
-            const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
-            at += ssize_t(sizeof(inotify_event)) + e->len;
-            const QByteArray name = e->len ? QByteArray(e->name) : QByteArray();
-            const bool folder = e->mask & IN_ISDIR;
-            if (e->mask & IN_Q_OVERFLOW) {
-                // Changes were lost: every watched folder may have changed.
-                for (const auto& [wd, watches] : m_watches) {
-                    for (const Watch& w : watches)
-                        changes.push_back({TSxChangeMask::FolderUpdated, w.key, {}});
-                }
-                continue;
-            }
-            if (e->mask & IN_IGNORED) {
-                dropWatch(e->wd);
-                continue;
-            }
-            if (e->mask & (IN_DELETE_SELF | IN_MOVE_SELF)) {
-                // Reported by the parent's watch when the parent is watched.
-                const auto found = m_watches.find(e->wd);
-                if (found != m_watches.end()) {
-                    for (const Watch& w : found->second) {
-                        if (!m_wdOfKey.contains(parentOf(w.key)))
-                            changes.push_back({TSxChangeMask::RemoveFolder, w.key, {}});
-                    }
-                }
-                if (e->mask & IN_MOVE_SELF) {
-                    ::inotify_rm_watch(m_inotify, e->wd); // it now lives under another name
-                    dropWatch(e->wd);
-                }
-                continue;
-            }
-            if (name.isEmpty())
-                continue;
-            if (e->mask & IN_CREATE)
-                addItemChanges(changes, e->wd, folder ? TSxChangeMask::MakeFolder : TSxChangeMask::Create, name, folder);
-            else if (e->mask & IN_DELETE)
-                addItemChanges(changes, e->wd, folder ? TSxChangeMask::RemoveFolder : TSxChangeMask::Delete, name,
-                               folder);
-            else if (e->mask & IN_MOVED_FROM)
-                m_pendingMoves.push_back({e->cookie, e->wd, name, folder, m_clock.elapsed()});
-            else if (e->mask & IN_MOVED_TO) {
-                const auto from = std::find_if(m_pendingMoves.begin(), m_pendingMoves.end(),
-                                               [&](const PendingMove& m) { return m.cookie == e->cookie; });
-                if (from == m_pendingMoves.end()) {
-                    addItemChanges(changes, e->wd, folder ? TSxChangeMask::MakeFolder : TSxChangeMask::Create, name,
-                                   folder);
-                    continue;
-                }
-                const PendingMove move = *from;
-                m_pendingMoves.erase(from);
-                const auto source = m_watches.find(move.wd);
-                const auto target = m_watches.find(e->wd);
-                if (source == m_watches.end() || target == m_watches.end())
-                    continue;
-                // Pair each old identifier with the new one reached the same
-                // way (below home, or below "/").
-                for (const Watch& old : source->second) {
-                    const Watch* best = &target->second.front();
-                    for (const Watch& candidate : target->second) {
-                        if (viewOf(candidate.key).element(0).name == viewOf(old.key).element(0).name)
-                            best = &candidate;
-                    }
-                    changes.push_back({folder ? TSxChangeMask::RenameFolder : TSxChangeMask::RenameItem,
-                                       childOf(old.key, move.name, folder), childOf(best->key, name, folder)});
-                }
-            }
-        }
+    for (ssize_t at = 0; at < n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(buffer + at);
+        at += ssize_t(sizeof(inotify_event)) + e->len;
+        addEventChanges(changes, *e);
     }
     if (!m_pendingMoves.empty() && !m_moveTimer->isActive())
         m_moveTimer->start();
     emitChanges(changes);
+}
+
+void TSxFileNotifier::addEventChanges(std::vector<Change>& changes, const inotify_event& e)
+{
+    if (e.mask & IN_Q_OVERFLOW) {
+        // Changes were lost: every watched folder may have changed.
+        for (const auto& [wd, watches] : m_watches) {
+            for (const Watch& w : watches)
+                changes.push_back({TSxChangeMask::FolderUpdated, w.key, {}});
+        }
+        return;
+    }
+    if (e.mask & IN_IGNORED) {
+        dropWatch(e.wd);
+        return;
+    }
+    if (e.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) {
+        folderLeft(changes, e.wd, e.mask & IN_MOVE_SELF);
+        return;
+    }
+    const QByteArray name = e.len ? QByteArray(e.name) : QByteArray();
+    if (name.isEmpty())
+        return;
+    const bool folder = e.mask & IN_ISDIR;
+    if (e.mask & IN_CREATE) {
+        const bool shownAsFolder = folder || leadsToFolder(e.wd, name);
+        addItemChanges(changes, e.wd, shownAsFolder ? TSxChangeMask::MakeFolder : TSxChangeMask::Create, name,
+                       shownAsFolder);
+    } else if (e.mask & IN_DELETE) {
+        addItemChanges(changes, e.wd, folder ? TSxChangeMask::RemoveFolder : TSxChangeMask::Delete, name, folder);
+    } else if (e.mask & IN_MOVED_FROM) {
+        m_pendingMoves.push_back({e.cookie, e.wd, name, folder, m_clock.elapsed()});
+    } else if (e.mask & IN_MOVED_TO) {
+        movedIn(changes, e.wd, e.cookie, name, folder || leadsToFolder(e.wd, name));
+    }
+}
+
+void TSxFileNotifier::folderLeft(std::vector<Change>& changes, int wd, bool moved)
+{
+    // Reported by the parent's watch when the parent is watched.
+    const auto found = m_watches.find(wd);
+    if (found != m_watches.end()) {
+        for (const Watch& w : found->second) {
+            if (!m_wdOfKey.contains(parentOf(w.key)))
+                changes.push_back({TSxChangeMask::RemoveFolder, w.key, {}});
+        }
+    }
+    if (moved) {
+        ::inotify_rm_watch(m_inotify, wd); // it now lives under another name
+        dropWatch(wd);
+    }
+}
+
+void TSxFileNotifier::movedIn(std::vector<Change>& changes, int wd, quint32 cookie, const QByteArray& name, bool folder)
+{
+    const auto from = std::find_if(m_pendingMoves.begin(), m_pendingMoves.end(),
+                                   [&](const PendingMove& m) { return m.cookie == cookie; });
+    if (from == m_pendingMoves.end()) {
+        addItemChanges(changes, wd, folder ? TSxChangeMask::MakeFolder : TSxChangeMask::Create, name, folder);
+        return;
+    }
+    const PendingMove move = *from;
+    m_pendingMoves.erase(from);
+    const auto source = m_watches.find(move.wd);
+    const auto target = m_watches.find(wd);
+    if (source == m_watches.end() || target == m_watches.end())
+        return;
+    // Pair each old identifier with the new one reached the same way (below
+    // home, or below "/").
+    for (const Watch& old : source->second) {
+        const Watch* best = &target->second.front();
+        for (const Watch& candidate : target->second) {
+            if (viewOf(candidate.key).element(0).name == viewOf(old.key).element(0).name)
+                best = &candidate;
+        }
+        changes.push_back({folder ? TSxChangeMask::RenameFolder : TSxChangeMask::RenameItem,
+                           childOf(old.key, move.name, folder), childOf(best->key, name, folder)});
+    }
+}
+
+bool TSxFileNotifier::leadsToFolder(int wd, const QByteArray& name) const
+{
+    // A symbolic link to a folder is a folder to the listing, which follows
+    // links; inotify calls it a file.
+    const auto found = m_watches.find(wd);
+    if (found == m_watches.end() || found->second.empty())
+        return false;
+    const QByteArray folder = nativePathFromIdList(viewOf(found->second.front().key));
+    struct stat st {};
+    return !folder.isEmpty() && ::stat((folder + '/' + name).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 void TSxFileNotifier::checkMounts()

@@ -14,17 +14,20 @@
 
 class QSocketNotifier;
 class QTimer;
+struct inotify_event;
 
 // The namespace change notifier. Its owner tells it which folders it shows
 // (watchFolder / unwatchFolder, counted); it then reports, on the
-// user-interface thread, items created, deleted and renamed in them
-// (folders apart from other items; a rename carries the old and the new
-// identifier, and a move between two watched folders is a rename). Mounts
-// and unmounts anywhere are reported as media inserted or removed (CD-ROM
-// volumes) or drives added or removed (the others), with the drives-folder
-// identifier of the volume. Identifiers in a report are the watched folder's
-// identifier joined with the item's name; they are valid during the call
-// only (copy them to keep them).
+// user-interface thread, items created, deleted and renamed in them. Folders
+// are told apart from other items; a symbolic link that arrives leading to
+// a folder counts as a folder, as the listing takes it (one that goes is
+// reported as a file: what it led to can no longer be asked). A rename
+// carries the old and the new identifier, and a move between two watched
+// folders is a rename. Mounts and unmounts anywhere are reported as media
+// inserted or removed (CD-ROM volumes) or drives added or removed (the
+// others), with the drives-folder identifier of the volume. Identifiers in a
+// report are the watched folder's identifier joined with the item's name;
+// they are valid during the call only (copy them to keep them).
 class TSxFileNotifier : public QObject {
     Q_OBJECT
 public:
@@ -65,6 +68,13 @@ private:
     };
 
     void readEvents();
+    void addEventChanges(std::vector<Change>& changes, const inotify_event& e);
+    // A watched folder was deleted or moved away.
+    void folderLeft(std::vector<Change>& changes, int wd, bool moved);
+    // The second half of a rename, or an item moved in from elsewhere.
+    void movedIn(std::vector<Change>& changes, int wd, quint32 cookie, const QByteArray& name, bool folder);
+    // The item of a watched folder is, or leads to, a folder.
+    bool leadsToFolder(int wd, const QByteArray& name) const;
     // Turns the first halves of renames that waited long enough into
     // deletions.
     void flushPendingMoves(std::vector<Change>& changes);

@@ -319,7 +319,10 @@ void TSxTreeLoader::FileChange(TSxShellChangeEvents events, PidlView first, Pidl
 {
     using E = TSxShellChangeEvent;
     const bool nonFolders = m_contents & ShellContents::NonFolders;
-    if (events.contains(E::RenameFolder) || (events.contains(E::RenameItem) && nonFolders)) {
+    // A symbolic link to a folder goes as a file: the tree knows it listed
+    // it as a folder.
+    const bool listed = nonFolders || m_model.find(first);
+    if (events.contains(E::RenameFolder) || (events.contains(E::RenameItem) && listed)) {
         if (second.isNull()) {
             m_pendingRemoval.insert(bytesOf(first));
         } else {
@@ -335,7 +338,7 @@ void TSxTreeLoader::FileChange(TSxShellChangeEvents events, PidlView first, Pidl
             }
         }
     }
-    if (events.contains(E::RemoveFolder) || (events.contains(E::Delete) && nonFolders))
+    if (events.contains(E::RemoveFolder) || (events.contains(E::Delete) && listed))
         m_pendingRemoval.insert(bytesOf(first));
     if (events.contains(E::MakeFolder) || (events.contains(E::Create) && nonFolders))
         m_pendingCreation.insert(parentBytesOf(first));

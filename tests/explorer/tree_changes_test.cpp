@@ -5,6 +5,7 @@
 #include "support/testenv.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -157,4 +158,23 @@ TEST_F(TreeTest, DriveWithoutMediumRefusesOpeningAndSelection)
         EXPECT_TRUE(errors.messages().size() == 1) << "selecting says nothing";
     }
     setVolumeSources(saved);
+}
+
+TEST_F(TreeLoaderTest, SymbolicLinksToFoldersComeAndGoLikeFolders)
+{
+    disk.mkdir(QStringLiteral("target/inside"));
+    disk.mkdir(QStringLiteral("shown"));
+    load();
+    ASSERT_TRUE(open(QStringLiteral("shown")));
+    disk.symlink(disk.path(QStringLiteral("target")), QStringLiteral("shown/link"));
+    disk.symlink(disk.path(QStringLiteral("nowhere")), QStringLiteral("shown/dangling"));
+    disk.write(QStringLiteral("shown/file.txt"));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("shown"))) == QStringList{"link"}; }));
+    EXPECT_TRUE(node(QStringLiteral("shown/link"))->hasChildren);
+
+    ASSERT_TRUE(QFile::rename(disk.path(QStringLiteral("shown/link")), disk.path(QStringLiteral("shown/moved"))));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("shown"))) == QStringList{"moved"}; }));
+    disk.remove(QStringLiteral("shown/moved"));
+    ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("shown"))).isEmpty(); }));
+    EXPECT_TRUE(QFileInfo(disk.path(QStringLiteral("target/inside"))).isDir()) << "the link went, not its target";
 }
