@@ -139,22 +139,73 @@ std::unique_ptr<TSxTreeNode> TSxTreeLoader::makeChild(TSxTreeNode* parent, TSxPi
     return node;
 }
 
-void TSxTreeLoader::markPopulated(TSxTreeNode* node)
-{
-    if (node->populated)
-        return;
-    node->populated = true;
-    m_notifier->watchFolder(node->AbsoluteID);
-}
-
 void TSxTreeLoader::nodeDisposed(TSxTreeNode* node)
 {
-    if (node->populated) {
-        m_notifier->unwatchFolder(node->AbsoluteID);
-        node->populated = false;
-    }
+    unwatch(node);
     if (m_lastDropped == node)
         m_lastDropped = nullptr;
+}
+
+// --- watches ----------------------------------------------------------------
+
+bool TSxTreeLoader::isShown(const TSxTreeNode* node) const
+{
+    for (const TSxTreeNode* n = node; n != m_model.root(); n = n->parent()) {
+        if (!n || !n->parent() || !n->parent()->open)
+            return false;
+    }
+    return node != nullptr;
+}
+
+void TSxTreeLoader::syncWatch(TSxTreeNode* node)
+{
+    const bool wanted = isShown(node) && (node->open || node->watched || m_watchCount < WatchBudget);
+    if (!wanted) {
+        unwatch(node);
+        return;
+    }
+    if (node->watched && m_notifier->isWatching(node->AbsoluteID))
+        return;
+    // Not watched yet, or the folder went away under the watch.
+    if (m_notifier->watchFolder(node->AbsoluteID) && !node->watched) {
+        node->watched = true;
+        ++m_watchCount;
+    }
+}
+
+void TSxTreeLoader::unwatch(TSxTreeNode* node)
+{
+    if (!node->watched)
+        return;
+    m_notifier->unwatchFolder(node->AbsoluteID);
+    node->watched = false;
+    --m_watchCount;
+}
+
+void TSxTreeLoader::syncSubtree(TSxTreeNode* node)
+{
+    std::vector<TSxTreeNode*> stack{node};
+    while (!stack.empty()) {
+        TSxTreeNode* n = stack.back();
+        stack.pop_back();
+        syncWatch(n);
+        for (int i = 0; i < n->childCount(); ++i)
+            stack.push_back(n->child(i));
+    }
+}
+
+void TSxTreeLoader::followChildren(TSxTreeNode* node)
+{
+    for (int i = 0; i < node->childCount(); ++i) {
+        TSxTreeNode* child = node->child(i);
+        const bool replaced = child->watched && !m_notifier->isWatching(child->AbsoluteID);
+        syncWatch(child);
+        // What it held belongs to the folder that went; it shows what the
+        // one of that name holds now.
+        if (replaced && child->populated)
+            m_pendingRefresh.insert(bytesOf(child->AbsoluteID));
+    }
+    scheduleFlush();
 }
 
 void TSxTreeLoader::ExpandObjectNode(TSxTreeNode* node, bool refresh)
@@ -198,7 +249,9 @@ void TSxTreeLoader::ExpandObjectNode(TSxTreeNode* node, bool refresh)
     node->hasChildren = node->childCount() > 0;
     if (had != node->hasChildren)
         m_model.childFlagChanged(node);
-    markPopulated(node);
+    node->populated = true;
+    syncWatch(node);
+    followChildren(node);
 }
 
 std::vector<std::unique_ptr<TSxTreeNode>> TSxTreeLoader::readChildren(TSxTreeNode* node, TSxEnumIdList& items)
@@ -250,8 +303,10 @@ TSxTreeNode* TSxTreeLoader::locate(PidlView absoluteId, QSet<const TSxTreeNode*>
 
 void TSxTreeLoader::setOpen(TSxTreeNode* node, bool open)
 {
-    if (node)
-        node->open = open;
+    if (!node || node->open == open)
+        return;
+    node->open = open;
+    syncSubtree(node);
 }
 
 void TSxTreeLoader::refreshOpenNodes()
@@ -286,7 +341,7 @@ bool TSxTreeLoader::rename(TSxTreeNode* node, const QString& newName)
     // The old identifiers go: watches follow the new ones.
     std::vector<TSxTreeNode*> watched;
     m_model.forEach([&](TSxTreeNode* n) {
-        if (n->populated && (n == node || node->isAncestorOf(n))) {
+        if (n->watched && (n == node || node->isAncestorOf(n))) {
             m_notifier->unwatchFolder(n->AbsoluteID);
             watched.push_back(n);
         }
@@ -377,8 +432,10 @@ void TSxTreeLoader::applyChanges()
     // one that came back under the same name in the meantime.
     for (const QByteArray& id : removal) {
         TSxTreeNode* node = m_model.find(viewOf(id));
-        if (!node)
+        if (!node) {
+            recheckButton(viewOf(parentBytesOf(viewOf(id))));
             continue;
+        }
         if (node == m_model.root()) {
             if (!isValidPIDL(node->AbsoluteID))
                 deleteNode(node);
@@ -414,6 +471,18 @@ void TSxTreeLoader::applyChanges()
     }
     ++m_refreshCount;
     Q_EMIT changesApplied();
+}
+
+void TSxTreeLoader::recheckButton(PidlView absoluteId)
+{
+    // A closed folder whose subfolders were never read: its button follows
+    // what the disk says now.
+    TSxTreeNode* node = m_model.find(absoluteId);
+    if (!node || node->open || node->childCount() > 0 || !node->hasChildren)
+        return;
+    m_model.resolveDetails(node);
+    if (!node->hasChildren)
+        m_model.childFlagChanged(node);
 }
 
 void TSxTreeLoader::deleteNode(TSxTreeNode* node)

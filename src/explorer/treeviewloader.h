@@ -18,9 +18,17 @@ class TSxTreeModel;
 // Reads the namespace into the folder tree's model and keeps it in step
 // with the disk: builds the root, enumerates a node's folder and merges
 // what it finds with the children the node has, watches the folders the
-// tree has read, and applies the namespace's changes in batches, once per
-// turn of the event loop. It needs no view: a view tells it which nodes it
-// opens and follows the model. Before a node goes, or stops being what it
+// tree shows, and applies the namespace's changes in batches, once per turn
+// of the event loop. It needs no view: a view tells it which nodes it opens
+// and follows the model.
+//
+// Watched are the nodes a view shows (the root and the children of open
+// nodes shown themselves): open ones always, so that their children follow
+// the disk, closed ones while the tree holds fewer than WatchBudget watches,
+// so that their expand buttons do (a folder's watch says nothing of what
+// happens inside its subfolders). A watch lost because its folder was
+// removed or renamed away is taken again, on what bears the name now,
+// whenever the node is found again. Before a node goes, or stops being what it
 // was (a volume whose medium went), leaving() lets the view move its
 // selection off it.
 class TSxTreeLoader : public QObject {
@@ -28,6 +36,9 @@ class TSxTreeLoader : public QObject {
 public:
     // The root that a special-folder number of -1 asks for.
     static constexpr int CustomRoot = -1;
+    // Watches the tree may hold for closed nodes: an eighth of the default
+    // per-user limit (8,192), which every program of the user shares.
+    static constexpr int WatchBudget = 1024;
 
     explicit TSxTreeLoader(TSxTreeModel& model, QObject* parent = nullptr);
     ~TSxTreeLoader() override;
@@ -80,6 +91,8 @@ public:
     void readSoon(PidlView absoluteId);
 
     TSxFileNotifier* notifier() const { return m_notifier; }
+    // How many folders the tree watches.
+    int watchCount() const { return m_watchCount; }
     // How many batches of changes have been applied.
     int refreshCount() const { return m_refreshCount; }
 
@@ -95,8 +108,19 @@ private:
     // Marks the children found again Visited and makes nodes of the new
     // items (unsorted).
     std::vector<std::unique_ptr<TSxTreeNode>> readChildren(TSxTreeNode* node, TSxEnumIdList& items);
-    void markPopulated(TSxTreeNode* node);
     void nodeDisposed(TSxTreeNode* node);
+    // A view shows the node: it is the root or its parent is open and shown.
+    bool isShown(const TSxTreeNode* node) const;
+    // Takes or gives up the node's watch as the rules above say; takes it
+    // again when its folder went away under it.
+    void syncWatch(TSxTreeNode* node);
+    void unwatch(TSxTreeNode* node);
+    // The node and everything below it after the node opened or closed.
+    void syncSubtree(TSxTreeNode* node);
+    // After a node was read: its children's watches follow, and a child whose
+    // folder was replaced under the same name is read again.
+    void followChildren(TSxTreeNode* node);
+    void recheckButton(PidlView absoluteId);
     void rebaseChildren(TSxTreeNode* node);
     void scheduleFlush();
     void applyChanges();
@@ -108,6 +132,7 @@ private:
     quint32 m_contents = 0;
     bool m_includeSystem = false;
     bool m_refreshing = false;
+    int m_watchCount = 0;
     TSxTreeNode* m_lastDropped = nullptr;
 
     // Changes waiting for the next turn of the event loop, by absolute

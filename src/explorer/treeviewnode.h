@@ -32,10 +32,12 @@ public:
     int overlayIndex = -1; // -1 none, 0 shared, 1 shortcut
     bool hasChildren = false;
     bool checked = false;
-    // Children have been enumerated at least once (the folder is watched).
+    // Children have been enumerated at least once.
     bool populated = false;
     // Opened (expanded) in the view.
     bool open = false;
+    // The loader holds a watch on the node's folder.
+    bool watched = false;
     // Subfolder, link and compressed tests not made yet: they cost disk
     // access, so a large folder makes them only for the rows it shows.
     bool detailsPending = false;

@@ -1,5 +1,6 @@
 #include "explorer/tree_fixture.h"
 
+#include "explorer/filenotifier.h"
 #include "explorer/shellqueries.h"
 #include "explorer/volumes.h"
 #include "support/testenv.h"
@@ -8,7 +9,10 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <functional>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 // Changes on disk reach the tree through the namespace notifier; each test
 // waits for the node to change, however long the report takes. What the
@@ -177,4 +181,81 @@ TEST_F(TreeLoaderTest, SymbolicLinksToFoldersComeAndGoLikeFolders)
     disk.remove(QStringLiteral("shown/moved"));
     ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("shown"))).isEmpty(); }));
     EXPECT_TRUE(QFileInfo(disk.path(QStringLiteral("target/inside"))).isDir()) << "the link went, not its target";
+}
+
+namespace {
+// Runs the file operations on another thread and waits for it, so that the
+// tree sees all of them at its next turn, as it would a quick script's.
+void onAnotherThread(const std::function<void()>& work)
+{
+    std::thread worker(work);
+    worker.join();
+}
+
+bool makeFolder(const QString& path) { return ::mkdir(QFile::encodeName(path).constData(), 0755) == 0; }
+}
+
+TEST_F(TreeLoaderTest, AnOpenFolderRenamedAwayAndMadeAgainIsReadAndWatchedAgain)
+{
+    disk.mkdir(QStringLiteral("a/work/old1"));
+    load();
+    ASSERT_TRUE(open(QStringLiteral("a")));
+    ASSERT_TRUE(open(QStringLiteral("a/work")));
+    TSxTreeNode* work = node(QStringLiteral("a/work"));
+    ASSERT_EQ(childTexts(work), QStringList{"old1"});
+
+    onAnotherThread([&] {
+        QFile::rename(disk.path(QStringLiteral("a/work")), disk.path(QStringLiteral("a/work.old")));
+        makeFolder(disk.path(QStringLiteral("a/work")));
+        makeFolder(disk.path(QStringLiteral("a/work/new1")));
+    });
+    ASSERT_TRUE(waitUntil([&] {
+        return childTexts(node(QStringLiteral("a"))) == QStringList({"work", "work.old"})
+            && childTexts(node(QStringLiteral("a/work"))) == QStringList{"new1"};
+    })) << childTexts(node(QStringLiteral("a/work"))).join(u' ').toStdString();
+    work = node(QStringLiteral("a/work"));
+    EXPECT_TRUE(loader.notifier()->isWatching(work->AbsoluteID));
+
+    // Watched again: what comes later shows.
+    onAnotherThread([&] { makeFolder(disk.path(QStringLiteral("a/work/new2"))); });
+    ASSERT_TRUE(waitUntil([&] { return childTexts(node(QStringLiteral("a/work"))) == QStringList({"new1", "new2"}); }));
+}
+
+TEST_F(TreeLoaderTest, ClosedFoldersGainAndLoseTheirExpandButtons)
+{
+    disk.mkdir(QStringLiteral("big"));
+    disk.mkdir(QStringLiteral("full/sub"));
+    load();
+    TSxTreeNode* big = node(QStringLiteral("big"));
+    TSxTreeNode* full = node(QStringLiteral("full"));
+    ASSERT_FALSE(big->hasChildren);
+    ASSERT_TRUE(full->hasChildren);
+    ASSERT_FALSE(full->populated);
+
+    onAnotherThread([&] { makeFolder(disk.path(QStringLiteral("big/newsub"))); });
+    ASSERT_TRUE(waitUntil([&] { return big->hasChildren; }));
+    EXPECT_FALSE(big->open);
+
+    onAnotherThread([&] {
+        ::rmdir(QFile::encodeName(disk.path(QStringLiteral("big/newsub"))).constData());
+        ::rmdir(QFile::encodeName(disk.path(QStringLiteral("full/sub"))).constData());
+    });
+    ASSERT_TRUE(waitUntil([&] { return !big->hasChildren && !full->hasChildren; }));
+}
+
+TEST_F(TreeLoaderTest, AFolderOfManySubfoldersStaysWithinTheWatchBudget)
+{
+    constexpr int Count = TSxTreeLoader::WatchBudget + 100;
+    disk.mkdir(QStringLiteral("wide"));
+    for (int i = 0; i < Count; ++i)
+        ASSERT_TRUE(makeFolder(disk.path(QStringLiteral("wide/d%1").arg(i))));
+    load();
+    ASSERT_TRUE(open(QStringLiteral("wide")));
+    ASSERT_EQ(node(QStringLiteral("wide"))->childCount(), Count);
+    EXPECT_LE(loader.watchCount(), TSxTreeLoader::WatchBudget + 2); // the two open nodes besides
+    EXPECT_EQ(loader.notifier()->watchedFolderCount(), loader.watchCount());
+
+    // Closing gives the watches of what it hid back.
+    loader.setOpen(node(QStringLiteral("wide")), false);
+    EXPECT_EQ(loader.watchCount(), 2); // the root and "wide"
 }

@@ -45,6 +45,10 @@ TEST_F(TreeTest, LevelsFillWhenOpenedAndExpandButtonsFollowVisibleSubfolders)
     EXPECT_EQ(childTexts(parent), QStringList{"child"});
     EXPECT_EQ(pathFromIdList(parent->child(0)->AbsoluteID), disk.path(QStringLiteral("parent/child")));
     EXPECT_EQ(parent->child(0)->RelativeID.view().count(), 1);
+    // Shown folders are watched, what lies below closed ones is not.
+    EXPECT_TRUE(tree->notifier()->isWatching(parent->AbsoluteID));
+    EXPECT_TRUE(tree->notifier()->isWatching(parent->child(0)->AbsoluteID));
+    tree->collapse(tree->indexOfNode(parent));
     EXPECT_TRUE(tree->notifier()->isWatching(parent->AbsoluteID));
     EXPECT_FALSE(tree->notifier()->isWatching(parent->child(0)->AbsoluteID));
 }
