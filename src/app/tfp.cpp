@@ -678,8 +678,9 @@ void TFp::mnuNextClick() { m_search->mnuNextClick(); }
 
 void TFp::listviewFpDblClick()
 {
+    // A folder row is the list's to enter, whatever its name looks like.
     const int row = listviewFp->selectedIndex();
-    if (row >= 0)
+    if (row >= 0 && listviewFp->ItemDataList()[row].IsFile)
         m_files->OpenFromFileList(listviewFp->ItemDataList()[row].FullPath(), severalTimesOption());
 }
 
