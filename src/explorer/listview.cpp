@@ -21,9 +21,7 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStyledItemDelegate>
-#include <QtEndian>
 
 namespace {
 
@@ -78,24 +76,6 @@ private:
 
 }
 
-QByteArray TSxExplorerListView::encodeColumnWidths(const std::array<int, TSxListColumn::Count>& widths)
-{
-    QByteArray bytes(2 * TSxListColumn::Count, '\0');
-    for (int i = 0; i < TSxListColumn::Count; ++i)
-        qToLittleEndian<quint16>(quint16(std::clamp(widths[std::size_t(i)], 0, 0xFFFF)), bytes.data() + 2 * i);
-    return bytes;
-}
-
-std::optional<std::array<int, TSxListColumn::Count>> TSxExplorerListView::decodeColumnWidths(const QByteArray& bytes)
-{
-    if (bytes.size() != 2 * TSxListColumn::Count)
-        return std::nullopt;
-    std::array<int, TSxListColumn::Count> widths{};
-    for (int i = 0; i < TSxListColumn::Count; ++i)
-        widths[std::size_t(i)] = qFromLittleEndian<quint16>(bytes.constData() + 2 * i);
-    return widths;
-}
-
 TSxExplorerListView::TSxExplorerListView(QWidget* parent) : QTreeView(parent)
 {
     setObjectName(QStringLiteral("listviewFp"));
@@ -103,10 +83,7 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent) : QTreeView(parent)
     applyContents();
     connect(m_model, &TSxListModel::rowsGoing, this, [this](const std::vector<bool>& gone) { unselectGoneRows(gone); });
     connect(m_model, &TSxListModel::refreshed, this, &TSxExplorerListView::OnTotalSizeChange);
-    connect(m_model, &TSxListModel::folderGone, this, [this] {
-        ClearView(true);
-        Q_EMIT OnTotalSizeChange();
-    });
+    connect(m_model, &TSxListModel::folderGone, this, [this] { folderLeftItsPath(); });
     setHeader(new TSxListHeader(this));
     setModel(m_model);
     setItemDelegate(new TSxListDelegate(this));
@@ -140,6 +117,9 @@ TSxExplorerListView::TSxExplorerListView(QWidget* parent) : QTreeView(parent)
                 Q_EMIT ColumnClick(column);
                 setSortColumn(column);
             }));
+    m_vanishedTimer.setSingleShot(true);
+    m_vanishedTimer.setInterval(int(TSxThreadFileNotifier::QuietPeriod.count()));
+    connect(&m_vanishedTimer, &QTimer::timeout, this, guarded([this] { followShownPath(); }));
     m_hoverTimer.setSingleShot(true);
     m_hoverTimer.setInterval(HoverSelectMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, guarded([this] { hoverSelect(); }));
@@ -233,6 +213,7 @@ void TSxExplorerListView::SetFolderandPIDL(TSxShellFolder::Ptr folder, PidlView 
     if (!path.isEmpty()) {
         m_watcher->watch(path);
         m_watchedPath = path;
+        m_watchedFolder = TSxFileIdentity::of(this->folder()->nativePath());
     }
 }
 
@@ -246,6 +227,7 @@ void TSxExplorerListView::ClearView(bool clearRows)
         m_model->endBatch();
     }
     // A forgotten folder is not watched any more, however it is left.
+    m_vanishedTimer.stop();
     if (!m_watchedPath.isEmpty())
         m_watcher->stopWatching(std::exchange(m_watchedPath, QString()));
     m_model->setFolder(nullptr);
@@ -305,10 +287,43 @@ void TSxExplorerListView::fileChanged(const QString& path, TSxNotifyFilters filt
 {
     if (!folder() || path != m_watchedPath)
         return;
+    if (TSxFileIdentity::of(folder()->nativePath()) != m_watchedFolder) {
+        folderLeftItsPath();
+        return;
+    }
     if (filters & (TSxNotifyFilter::FileName | TSxNotifyFilter::DirName))
         m_model->refreshSoon();
     else
         RefreshDetails();
+}
+
+void TSxExplorerListView::folderLeftItsPath()
+{
+    // The watch stays with the folder that went (deleted, or renamed away);
+    // the list shows a path. What bears the name a quiet period later is
+    // shown and watched, or else the nearest folder above that exists.
+    m_model->cancelRefresh();
+    if (!m_watchedPath.isEmpty())
+        m_watcher->stopWatching(std::exchange(m_watchedPath, QString()));
+    m_vanishedTimer.start();
+}
+
+void TSxExplorerListView::followShownPath()
+{
+    if (!folder())
+        return;
+    if (folder()->isFileSystem() && IsDirectory(folder()->path())) {
+        SetFolderandPIDL(TSxShellFolder::bind(m_folderId), m_folderId);
+        return;
+    }
+    TSxPidl id = m_folderId.copy("SxExplorerListView: SetFolderandPIDL");
+    TSxShellFolder::Ptr above;
+    while (!above && id.view().count() > 0) {
+        id.removeLast();
+        if (isValidPIDL(id))
+            above = TSxShellFolder::bind(id);
+    }
+    showFolder(above ? above : TSxShellFolder::desktop(), id);
 }
 
 void TSxExplorerListView::shellChanged(const TSxShellChangeEvents& events, PidlView first, PidlView)
@@ -560,9 +575,7 @@ std::array<int, TSxListColumn::Count> TSxExplorerListView::columnWidths() const
 
 void TSxExplorerListView::readColumnWidths()
 {
-    const QSettings settings(QSettings::UserScope, QLatin1String(SettingsOrganization));
-    const std::optional<std::array<int, TSxListColumn::Count>> saved =
-        decodeColumnWidths(settings.value(QLatin1String(ColumnWidthsKey)).toByteArray());
+    const std::optional<TSxColumnWidths::Widths> saved = TSxColumnWidths::read();
     if (!saved)
         return; // nothing stored, or not in the expected form: the defaults stay
     m_savedWidths = *saved;
@@ -575,8 +588,7 @@ void TSxExplorerListView::readColumnWidths()
 void TSxExplorerListView::writeColumnWidths()
 {
     m_savedWidths = columnWidths();
-    QSettings settings(QSettings::UserScope, QLatin1String(SettingsOrganization));
-    settings.setValue(QLatin1String(ColumnWidthsKey), encodeColumnWidths(m_savedWidths));
+    TSxColumnWidths::write(m_savedWidths);
 }
 
 // Mouse and keys -------------------------------------------------------------

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "explorer/columnwidths.h"
 #include "explorer/explorerlinks.h"
 #include "explorer/listviewitems.h"
 #include "explorer/listviewmodel.h"
 #include "explorer/reportqueue.h"
+#include "explorer/shellqueries.h"
 #include "explorer/viewlook.h"
 #include "platform/colors.h"
 #include "platform/tfont.h"
@@ -45,15 +47,9 @@ public:
     enum FilterOption { foFilterFolders = 1 };
     Q_DECLARE_FLAGS(FilterOptions, FilterOption)
 
-    static constexpr std::array<int, TSxListColumn::Count> DefaultWidths{200, 50, 120, 120, 100};
-    // Where the column widths are kept between runs: QSettings, user scope,
-    // organisation "SxExplorer", value "DirectoryCols" (five little-endian
-    // 16-bit widths, 0 meaning the default).
-    static constexpr char SettingsOrganization[] = "SxExplorer";
-    static constexpr char ColumnWidthsKey[] = "DirectoryCols";
-    static QByteArray encodeColumnWidths(const std::array<int, TSxListColumn::Count>& widths);
-    // No value when the bytes are not five widths.
-    static std::optional<std::array<int, TSxListColumn::Count>> decodeColumnWidths(const QByteArray& bytes);
+    // The widths the columns start with (columnwidths.h keeps them between
+    // runs).
+    static constexpr TSxColumnWidths::Widths DefaultWidths = TSxColumnWidths::Defaults;
 
     // Pause before the row under a resting pointer is selected.
     static constexpr int HoverSelectMs = 400;
@@ -161,6 +157,11 @@ private:
     void doubleClickWork();
     void showFolder(const TSxShellFolder::Ptr& folder, PidlView absoluteId);
     void fileChanged(const QString& path, TSxNotifyFilters filters);
+    // The shown folder was deleted or renamed away while shown.
+    void folderLeftItsPath();
+    // After it went: shows what bears its path now, or the nearest folder
+    // above that exists.
+    void followShownPath();
     void shellChanged(const TSxShellChangeEvents& events, PidlView first, PidlView second);
     void applyContents();
     void unselectGoneRows(const std::vector<bool>& gone);
@@ -177,6 +178,8 @@ private:
     TSxListModel* m_model = nullptr;
     TSxPidl m_folderId;
     QString m_watchedPath;
+    TSxFileIdentity m_watchedFolder;
+    QTimer m_vanishedTimer;
     bool m_fileSystemFolder = false;
     bool m_drivesFolder = false;
     ExplorerTreeLink* m_tree = nullptr;
@@ -192,7 +195,7 @@ private:
 
     QString m_typed;
     QElapsedTimer m_typedAt;
-    std::array<int, TSxListColumn::Count> m_savedWidths{};
+    TSxColumnWidths::Widths m_savedWidths{};
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TSxExplorerListView::FolderTypes)

@@ -93,6 +93,14 @@ bool IsDirectory(const QString& path)
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+TSxFileIdentity TSxFileIdentity::of(const QByteArray& path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(path.constData(), &st) != 0)
+        return {};
+    return {quint64(st.st_dev), quint64(st.st_ino)};
+}
+
 bool IsProgram(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);

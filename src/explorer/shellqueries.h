@@ -30,6 +30,16 @@ bool HasPathOnKnownDrive(PidlView absoluteId);
 bool isDrivesFolder(PidlView absoluteId);
 
 bool IsDirectory(const QString& path);
+
+// What a path names on disk: device and inode, which tell a folder put in
+// the place of another under the same name apart from it. Zero when the path
+// names nothing.
+struct TSxFileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    static TSxFileIdentity of(const QByteArray& path);
+    friend bool operator==(const TSxFileIdentity&, const TSxFileIdentity&) = default;
+};
 // A regular file this user may run.
 bool IsProgram(const QString& path);
 // Where a symbolic link leads in the end; empty when path is no link or the

@@ -5,12 +5,15 @@
 #include "explorer/listview.h"
 #include "explorer/pidlmanager.h"
 #include "explorer/shellfolder.h"
+#include "explorer/threadfilenotifier.h"
 #include "explorer/treeview.h"
 #include "explorer/treeviewnode.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
+
+#include <thread>
 
 namespace {
 
@@ -46,6 +49,34 @@ TEST_F(ProgramTest, TreeAndListFollowEachOther)
     Fp->listviewFp->setDirectory(tempPath(QStringLiteral("projet/src")));
     EXPECT_EQ(pathFromIdList(Fp->treeviewFp->selectedNode()->AbsoluteID), tempPath(QStringLiteral("projet/src")));
     EXPECT_TRUE(listedNames(Fp->listviewFp).isEmpty());
+}
+
+TEST_F(ProgramTest, AFolderReplacedWhileShownIsFollowedByTreeAndList)
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("projet/work"));
+    writeFile(QStringLiteral("projet/work/old.txt"), "x");
+    const QString work = tempPath(QStringLiteral("projet/work"));
+    TSxExplorerListView* list = Fp->listviewFp;
+    list->setDirectory(work);
+    ASSERT_EQ(list->Directory(), work);
+    const auto& threads = list->fileWatcher().threads();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return std::all_of(threads.begin(), threads.end(), [](const auto& t) { return t->isWatching(); }); }));
+
+    std::thread([&] {
+        QFile::rename(work, work + QStringLiteral(".old"));
+        QDir().mkdir(work);
+        QFile made(work + QStringLiteral("/x1.txt"));
+        made.open(QIODevice::WriteOnly);
+    }).join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return listedNames(list) == QStringList{"x1.txt"}; }, 10000));
+    EXPECT_EQ(list->Directory(), work);
+    EXPECT_EQ(pathFromIdList(Fp->treeviewFp->selectedNode()->AbsoluteID), work);
+
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return std::all_of(threads.begin(), threads.end(), [](const auto& t) { return t->isWatching(); }); }));
+    writeFile(QStringLiteral("projet/work/x2.txt"), "y");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return listedNames(list) == QStringList({"x1.txt", "x2.txt"}); }, 10000));
 }
 
 TEST_F(ProgramTest, AWholeSessionLeavesNoItemIdentifierBehind)

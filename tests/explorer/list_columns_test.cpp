@@ -93,13 +93,13 @@ TEST(ListFormat, MasksAndFilters)
 
 TEST(ListFormat, ColumnWidthsAreTenLittleEndianBytes)
 {
-    const QByteArray bytes = TSxExplorerListView::encodeColumnWidths({200, 50, 300, 1, 0});
+    const QByteArray bytes = TSxColumnWidths::encode({200, 50, 300, 1, 0});
     EXPECT_EQ(bytes, QByteArray::fromHex("c8003200" "2c010100" "0000"));
-    const auto back = TSxExplorerListView::decodeColumnWidths(bytes);
+    const auto back = TSxColumnWidths::decode(bytes);
     ASSERT_TRUE(back.has_value());
     EXPECT_EQ(*back, (std::array<int, 5>{200, 50, 300, 1, 0}));
-    EXPECT_FALSE(TSxExplorerListView::decodeColumnWidths(bytes.left(9)).has_value());
-    EXPECT_FALSE(TSxExplorerListView::decodeColumnWidths(QByteArray()).has_value());
+    EXPECT_FALSE(TSxColumnWidths::decode(bytes.left(9)).has_value());
+    EXPECT_FALSE(TSxColumnWidths::decode(QByteArray()).has_value());
 }
 
 TEST_F(ListTest, FiveColumnsWithTheirCaptionsWidthsAndAlignments)

@@ -244,14 +244,14 @@ TEST_F(ListTest, ColumnWidthsAreKeptBetweenLists)
     list->header()->resizeSection(0, 321);
     list->header()->resizeSection(3, 77);
     list.reset();
-    EXPECT_EQ(settings.stored(), TSxExplorerListView::encodeColumnWidths({321, 50, 120, 77, 100}));
+    EXPECT_EQ(settings.stored(), TSxColumnWidths::encode({321, 50, 120, 77, 100}));
 
     list = std::make_unique<TSxExplorerListView>();
     EXPECT_EQ(list->columnWidths(), (std::array<int, 5>{321, 50, 120, 77, 100}));
 
     // Zero keeps a column's default; a value of another length is ignored.
     list.reset();
-    settings.store(TSxExplorerListView::encodeColumnWidths({0, 60, 0, 0, 0}));
+    settings.store(TSxColumnWidths::encode({0, 60, 0, 0, 0}));
     list = std::make_unique<TSxExplorerListView>();
     EXPECT_EQ(list->columnWidths(), (std::array<int, 5>{200, 60, 120, 120, 100}));
     list.reset();

@@ -152,21 +152,43 @@ TEST_F(ListTest, AnotherFolderStopsTheOldWatchers)
     EXPECT_TRUE(list->fileWatcher().threads().empty());
 }
 
-TEST_F(ListTest, AShownFolderThatVanishesEmptiesTheList)
+TEST_F(ListTest, AShownFolderThatVanishesGivesWayToTheFolderAbove)
 {
-    tree.mkdir("doomed");
-    tree.write("doomed/a.txt");
-    show(tree.path("doomed"));
+    tree.mkdir("doomed/deeper");
+    tree.write("doomed/deeper/a.txt");
+    tree.write("stays.txt");
+    show(tree.path("doomed/deeper"));
     ASSERT_EQ(rows(), 1);
     tree.remove("doomed");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 0; }, ListTesting::ArrivalTimeoutMs));
-    EXPECT_EQ(list->Directory(), QString());
-    EXPECT_TRUE(list->fileWatcher().threads().empty());
-    // A folder of that name made again is not shown by surprise.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->Directory() == tree.root(); }, ListTesting::ArrivalTimeoutMs));
+    EXPECT_EQ(names(), QStringList{"stays.txt"});
+    // The folder above is watched: one made there again shows as a row.
+    waitUntilWatching();
     tree.mkdir("doomed");
-    tree.write("doomed/b.txt");
-    QTest::qWait(ListTesting::SilenceMs);
-    EXPECT_EQ(rows(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return names().contains("doomed"); }, ListTesting::ArrivalTimeoutMs));
+}
+
+TEST_F(ListTest, AShownFolderReplacedUnderItsNameIsShownAndWatchedAgain)
+{
+    tree.mkdir("work");
+    tree.write("work/old.txt");
+    show(tree.path("work"));
+    ASSERT_EQ(names(), QStringList{"old.txt"});
+    // What "mv work work.old && mkdir work && touch work/x1.txt" does.
+    std::thread([&] {
+        QFile::rename(tree.path("work"), tree.path("work.old"));
+        QDir().mkdir(tree.path("work"));
+        touch(tree.path("work/x1.txt"));
+    }).join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return names() == QStringList{"x1.txt"}; }, ListTesting::ArrivalTimeoutMs));
+    EXPECT_EQ(list->Directory(), tree.path("work"));
+    waitUntilWatching();
+    tree.write("work/x2.txt");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return names() == QStringList({"x1.txt", "x2.txt"});
+        },
+        ListTesting::ArrivalTimeoutMs));
 }
 
 TEST_F(ListTest, DoubleClickingAFolderThatVanishedDropsItsRow)
