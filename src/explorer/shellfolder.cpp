@@ -2,6 +2,7 @@
 
 #include "explorer/namecompare.h"
 #include "explorer/volumes.h"
+#include "platform/nativenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -446,7 +447,7 @@ QString TSxShellFolder::displayNameOf(PidlView relativeId) const
     case ItemKind::Invalid:
         break;
     }
-    return QFile::decodeName(id.lastName().toByteArray());
+    return NativeNames::display(id.lastName());
 }
 
 int TSxShellFolder::compareIDs(PidlView a, PidlView b) const

@@ -356,3 +356,21 @@ TEST_F(ListTest, TheDrivesFolderFollowsDiscsAndVolumes)
     list->shellNotifier()->checkMounts();
     EXPECT_EQ(list->Directory(), tree.root());
 }
+
+TEST_F(ListTest, ANameHoldingALineBreakStaysOnOneLine)
+{
+    tree.mkdir("plain");
+    tree.write("plain/a.txt");
+    tree.mkdir("odd");
+    tree.write("odd/a.txt");
+    tree.write("odd/two\nlines.txt");
+    show(tree.path("plain"));
+    const int rowHeight = list->visualRect(list->model()->index(0, 0)).height();
+    show(tree.path("odd"));
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(names(), (QStringList{"a.txt", QString::fromUtf8("two\xE2\x90\x8Alines.txt")}));
+    for (int row = 0; row < rows(); ++row)
+        EXPECT_EQ(list->visualRect(list->model()->index(row, 0)).height(), rowHeight);
+    // The file itself is the one the row names.
+    EXPECT_EQ(list->ItemDataList()[1].FullPath(), tree.path("odd/two\nlines.txt"));
+}
