@@ -66,6 +66,7 @@ TEST(TextCodec, RecognisesEncodingMarkAndFirstLineBreak)
         {QByteArray("\xFF\xFE\0\0A\0\0\0\n\0\0\0\x00\xF6\x01\x00", 16), {E::Utf32LE, B::LF, true},
          u"A\n"_qs + ch(0x1F600)},
         {QByteArray("\0\0\xFE\xFF\0\x01\xF6\0", 8), {E::Utf32BE, B::CRLF, true}, ch(0x1F600)},
+        {QByteArray("\xFF\xFE\0\0\xFF\xFF\x10\0", 8), {E::Utf32LE, B::CRLF, true}, ch(0x10FFFF)},
         // FF FE 00 00 before whole UTF-16 units that are no UTF-32: UTF-16 LE
         // beginning with a NUL.
         {QByteArray("\xFF\xFE\0\0A\0", 6), {E::Utf16LE, B::CRLF, true}, QString(u"\0A"_qs)},
@@ -98,6 +99,15 @@ TEST(TextCodec, Utf8WithAFewInvalidBytesStaysUtf8)
         {"\xC3\xA9t\xC3\xA9 \xE2\x82", TextEncoding::Utf8, u"\u00E9t\u00E9 "_qs + byte(0xE2) + byte(0x82)},
         {"\xC3\xA9\xF0\x9F\x98", TextEncoding::Utf8, u"\u00E9"_qs + byte(0xF0) + byte(0x9F) + byte(0x98)},
         {"\xEF\xBB\xBF\xC3\xA9\xFF", TextEncoding::Utf8, u"\u00E9"_qs + byte(0xFF)},
+        // Overlong forms, encoded surrogates and values past U+10FFFF are no
+        // UTF-8: each of their bytes is kept.
+        {"\xC3\xA9\xC3\xA9\xC0\xAF", TextEncoding::Utf8, u"\u00E9\u00E9"_qs + byte(0xC0) + byte(0xAF)},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xED\xA0\x80", TextEncoding::Utf8,
+         u"\u00E9\u00E9\u00E9"_qs + byte(0xED) + byte(0xA0) + byte(0x80)},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xF0\x8F\xBF\xBF", TextEncoding::Utf8,
+         u"\u00E9\u00E9\u00E9\u00E9"_qs + byte(0xF0) + byte(0x8F) + byte(0xBF) + byte(0xBF)},
+        {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xF4\x90\x80\x80", TextEncoding::Utf8,
+         u"\u00E9\u00E9\u00E9\u00E9"_qs + byte(0xF4) + byte(0x90) + byte(0x80) + byte(0x80)},
         // More bad pieces than sequences, or none of these: Windows-1252.
         {"\xC3\xA9 \xE9 \xE8", TextEncoding::Windows1252, u"\u00C3\u00A9 \u00E9 \u00E8"_qs},
         {"caf\xE9", TextEncoding::Windows1252, u"caf\u00E9"_qs},
