@@ -285,77 +285,105 @@ int ProfileFile::readInteger(const QString& section, const QString& key, int def
     return ok ? number : defaultValue;
 }
 
-void ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
+namespace {
+
+bool hasBreak(const QString& s)
 {
-    const auto hasBreak = [](const QString& s) {
-        return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(u'\0'));
-    };
-    const QString sectionName = section.trimmed();
-    const QString keyName = key.trimmed();
+    return s.contains(u'\n') || s.contains(u'\r') || s.contains(QChar(u'\0'));
+}
+
+void checkNames(const QString& sectionName, const QString& keyName)
+{
     if (sectionName.isEmpty() || hasBreak(sectionName) || sectionName.contains(u']'))
         throw std::invalid_argument("unusable profile section name");
     if (keyName.isEmpty() || hasBreak(keyName) || keyName.contains(u'=') || keyName.startsWith(u'[')
         || keyName.startsWith(u';'))
         throw std::invalid_argument("unusable profile key name");
+}
 
-    // A value is one line: a line break in it would start a line of its own,
-    // which the next read would take for a key or a section.
+// A value is one line: a line break in it would start a line of its own,
+// which the next read would take for a key or a section.
+QByteArray encodedValue(const QString& value)
+{
     QString text = value;
     for (QChar& c : text)
         if (c == u'\n' || c == u'\r' || c == QChar(u'\0'))
             c = u' ';
     if (text.size() >= 2 && text.front() == text.back() && (text.front() == u'"' || text.front() == u'\''))
         text = u'"' + text + u'"';
-    const QByteArray encoded = text.toUtf8();
+    return text.toUtf8();
+}
 
-    const QString sectionKey = fold(sectionName);
-    auto found = m_sectionIndex.constFind(sectionKey);
-    if (found == m_sectionIndex.constEnd()) {
-        Section& last = m_sections.back();
-        if (!last.lines.empty() && !isBlankLine(last.lines.back().raw))
-            last.lines.push_back(Line{lineBreak(), {}, -1});
-        Section added;
-        added.lines.push_back(Line{'[' + sectionName.toUtf8() + ']' + lineBreak(), {}, -1});
-        found = m_sectionIndex.insert(sectionKey, qsizetype(m_sections.size()));
-        m_sections.push_back(std::move(added));
-        m_finalBreak = true;
-        m_modified = true;
-    }
-    const qsizetype sectionAt = *found;
+} // namespace
+
+void ProfileFile::writeString(const QString& section, const QString& key, const QString& value)
+{
+    const QString sectionName = section.trimmed();
+    const QString keyName = key.trimmed();
+    checkNames(sectionName, keyName);
+    const QByteArray encoded = encodedValue(value);
+
+    const qsizetype sectionAt = sectionForWriting(sectionName);
     Section& target = m_sections[size_t(sectionAt)];
-
     const QString lineKey = fold(keyName);
     if (const auto k = target.keys.constFind(lineKey); k != target.keys.constEnd()) {
-        Line& line = target.lines[size_t(*k)];
-        // The key and the blanks around "=" stay as the file has them.
-        qsizetype keep = line.valueStart;
-        while (keep < line.raw.size() && isBlank(line.raw.at(keep)))
-            ++keep;
-        QByteArray raw = line.raw.left(keep) + encoded;
-        if (line.raw.endsWith('\r'))
-            raw += '\r';
-        if (raw != line.raw) {
-            line.raw = std::move(raw);
-            m_modified = true;
-        }
+        replaceValue(target.lines[size_t(*k)], encoded);
         return;
     }
+    insertKey(target, keyName, encoded);
+    if (sectionAt + 1 == qsizetype(m_sections.size()))
+        m_finalBreak = true;
+    m_modified = true;
+}
 
+qsizetype ProfileFile::sectionForWriting(const QString& sectionName)
+{
+    const QString sectionKey = fold(sectionName);
+    if (const auto found = m_sectionIndex.constFind(sectionKey); found != m_sectionIndex.constEnd())
+        return *found;
+    Section& last = m_sections.back();
+    if (!last.lines.empty() && !isBlankLine(last.lines.back().raw))
+        last.lines.push_back(Line{lineBreak(), {}, -1});
+    Section added;
+    added.lines.push_back(Line{'[' + sectionName.toUtf8() + ']' + lineBreak(), {}, -1});
+    const qsizetype at = qsizetype(m_sections.size());
+    m_sectionIndex.insert(sectionKey, at);
+    m_sections.push_back(std::move(added));
+    m_finalBreak = true;
+    m_modified = true;
+    return at;
+}
+
+void ProfileFile::replaceValue(Line& line, const QByteArray& encoded)
+{
+    // The key and the blanks around "=" stay as the file has them.
+    qsizetype keep = line.valueStart;
+    while (keep < line.raw.size() && isBlank(line.raw.at(keep)))
+        ++keep;
+    QByteArray raw = line.raw.left(keep) + encoded;
+    if (line.raw.endsWith('\r'))
+        raw += '\r';
+    if (raw != line.raw) {
+        line.raw = std::move(raw);
+        m_modified = true;
+    }
+}
+
+void ProfileFile::insertKey(Section& target, const QString& keyName, const QByteArray& encoded)
+{
     // A new key goes after the section's last line that is not blank, so the
     // blank lines that part it from the next section stay where they are.
     qsizetype at = qsizetype(target.lines.size());
     while (at > 0 && isBlankLine(target.lines[size_t(at - 1)].raw))
         --at;
     const QByteArray keyBytes = keyName.toUtf8();
+    const QString lineKey = fold(keyName);
     Line line{keyBytes + '=' + encoded + lineBreak(), lineKey, keyBytes.size() + 1};
     target.lines.insert(target.lines.begin() + at, std::move(line));
     for (auto it = target.keys.begin(); it != target.keys.end(); ++it)
         if (*it >= at)
             ++*it;
     target.keys.insert(lineKey, at);
-    if (sectionAt + 1 == qsizetype(m_sections.size()))
-        m_finalBreak = true;
-    m_modified = true;
 }
 
 QByteArray ProfileFile::toBytes() const

@@ -99,6 +99,10 @@ private:
     void parse(const QByteArray& bytes);
     void addLine(QByteArray raw, bool first);
     const Line* findLine(const QString& section, const QString& key) const;
+    // The index of the section to write into, added at the end when missing.
+    qsizetype sectionForWriting(const QString& sectionName);
+    void replaceValue(Line& line, const QByteArray& encoded);
+    void insertKey(Section& target, const QString& keyName, const QByteArray& encoded);
     QByteArray lineBreak() const { return m_crlf ? QByteArrayLiteral("\r") : QByteArray(); }
 
     QString m_path;
