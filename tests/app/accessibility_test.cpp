@@ -107,9 +107,13 @@ TEST_F(ProgramTest, ControlsAreNamedAsTheUserSeesThem)
 
 TEST_F(ProgramTest, F10OpensTheMenusForTheArrowKeys)
 {
+    // The window's short-cuts see keys only once the window system has made
+    // it the active window, which it does in an event of its own.
     Fp->activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([] { return Fp->isActiveWindow(); }, 5000));
     docs().currentEditor()->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    ASSERT_EQ(QApplication::focusWidget(), docs().currentEditor());
+    QTest::keyClick(docs().currentEditor(), Qt::Key_F10);
     EXPECT_EQ(Fp->menuBar()->activeAction(), Fp->mnuFile->menuAction());
     ASSERT_TRUE(QTest::qWaitFor([] { return Fp->mnuFile->isVisible(); }, 2000));
     QTest::keyClick(Fp->mnuFile, Qt::Key_Right);

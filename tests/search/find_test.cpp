@@ -185,7 +185,8 @@ TEST_F(SearchTest, ReopeningFindShowsThePreviousWordWhollySelected)
     answerModal<TFind>([](TFind* d) {
         QTest::keyClicks(d->zeFindMot, QStringLiteral("cat"));
         QTest::keyClick(d->zeFindMot, Qt::Key_Tab);
-        ASSERT_EQ(QApplication::focusWidget(), d->chkboxFindWord);
+        // Not an assertion: the dialog is still closed below when it fails.
+        EXPECT_EQ(QApplication::focusWidget(), d->chkboxFindWord);
         QTest::mouseClick(d->btFindStart, Qt::LeftButton);
     });
     Fp->mnuFind->trigger();

@@ -68,6 +68,9 @@ TEST(DialogForm, OpensAtOnceWhileTheAnimationPlays)
     ASSERT_NE(dialog.openingFrame(), nullptr);
     EXPECT_TRUE(dialog.openingFrame()->isPlaying());
     EXPECT_EQ(dialog.openingFrame()->framesLeft(), TExplodingFrame::kFrames - 1);
+    // Once the window system has activated the dialog, the frame drawn over
+    // it has not taken the activation away.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.isActiveWindow(); }, 5000));
     EXPECT_FALSE(dialog.openingFrame()->isActiveWindow());
     // Hiding the dialog ends the animation.
     dialog.hide();
