@@ -6,10 +6,10 @@
 #include "instance/instanceservice.h"
 #include "options/toption.h"
 #include "platform/errors.h"
+#include "platform/nativenames.h"
 #include "widgets/checkbox.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 
 #include <functional>
@@ -39,7 +39,7 @@ void whenNoModalDialog(QObject* context, const std::function<void()>& action)
 void openRequestedFiles(const QList<QByteArray>& files)
 {
     for (const QByteArray& file : files) {
-        const QString name = QFile::decodeName(file);
+        const QString name = NativeNames::fromNative(file);
         runGuarded([&name] {
             if (!Fp->files().showsOpenCopy(name, Option->chkboxOptionSeveralTimes->isChecked()))
                 Fp->files().openInNewDocument(name);

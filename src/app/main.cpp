@@ -4,9 +4,9 @@
 #include "instance/commandline.h"
 #include "instance/instanceclaim.h"
 #include "instance/instanceservice.h"
+#include "platform/nativenames.h"
 
 #include <QApplication>
-#include <QFile>
 
 #include <cstdio>
 #include <vector>
@@ -72,7 +72,7 @@ int main(int argc, char* argv[])
     }
 
     // The first file goes into the start-up document, the others follow.
-    createForms(files.isEmpty() ? QStringList() : QStringList{QFile::decodeName(files.first())});
+    createForms(files.isEmpty() ? QStringList() : QStringList{NativeNames::fromNative(files.first())});
     openRequestedFiles(files.mid(1));
     serveInstanceRequests(claim.service);
     const int code = QApplication::exec();

@@ -15,6 +15,7 @@
 #include "options/toption.h"
 #include "platform/errors.h"
 #include "platform/loadstr.h"
+#include "platform/nativenames.h"
 #include "platform/tfont.h"
 #include "search/searchcommands.h"
 #include "settings/formstorage.h"
@@ -32,7 +33,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -533,7 +533,7 @@ EditorLook TFp::editorLookFromOptions() const
 
 void TFp::startupDocument(const QString& firstArgument)
 {
-    if (QFileInfo(firstArgument).isFile())
+    if (FileCommands::isDocumentFile(firstArgument))
         runGuarded([&] { m_files->openInNewDocument(firstArgument); });
     else
         m_documents->New();
@@ -585,7 +585,7 @@ void TFp::setSaveAllEnabled(bool enabled)
 
 void TFp::setNextEnabled(bool enabled) { mnuNext->setEnabled(enabled); }
 
-void TFp::showFileInformation(const QString& path) { lbFpInfoFichier->setText(path); }
+void TFp::showFileInformation(const QString& path) { lbFpInfoFichier->setText(NativeNames::displayPath(path)); }
 
 void TFp::btNewClick() { m_documents->New(); }
 

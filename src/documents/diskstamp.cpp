@@ -1,6 +1,7 @@
 #include "documents/diskstamp.h"
 
-#include <QFile>
+#include "platform/nativenames.h"
+
 #include <QHashFunctions>
 
 #include <sys/stat.h>
@@ -24,7 +25,7 @@ DiskStamp fromStat(const struct stat& st)
 DiskStamp DiskStamp::of(const QString& path)
 {
     struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (path.isEmpty() || ::stat(NativeNames::toNative(path).constData(), &st) != 0)
         return {};
     return fromStat(st);
 }

@@ -18,7 +18,8 @@ struct DiskStamp {
     qint64 changedNs = 0;  // last change of the inode (any write, rename, chmod)
     quint64 contentHash = 0;
 
-    // The identity, size and times of the file at path now (no hash).
+    // The identity, size and times of the file at path (as NativeNames
+    // carries it) now (no hash).
     static DiskStamp of(const QString& path);
     // The same of an open file: taken before reading it, so that a write
     // during the read shows as a change later.

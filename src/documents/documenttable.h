@@ -21,7 +21,9 @@ struct DocumentSlot {
     QPointer<QWidget> TabSheet; // null while the slot is free
     TREdit* Editor = nullptr;
     quint32 Modified = 0;
-    QString Path;      // full path, never cut (a cut path would save elsewhere)
+    // Full path, never cut (a cut path would save elsewhere), with the file
+    // system's bytes kept as NativeNames carries them.
+    QString Path;
     QString Name;      // file name, cut to 100 characters (labels the tab)
     QString Extension; // extension with its dot, cut to 5 characters
     quint8 InUse = 0;

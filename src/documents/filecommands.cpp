@@ -8,6 +8,7 @@
 #include "editor/tredit.h"
 #include "platform/errors.h"
 #include "platform/loadstr.h"
+#include "platform/nativenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,11 +17,18 @@
 #include <QScopeGuard>
 #include <QTabWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
+
+// A path as the user sees it: every byte of its name visible.
+QString shown(const QString& path) { return NativeNames::displayPath(path); }
 
 ScrivoError cannotOpen(const QString& fileName)
 {
-    return ScrivoError(QStringLiteral("Cannot open file %1").arg(fileName));
+    return ScrivoError(QStringLiteral("Cannot open file %1").arg(shown(fileName)));
 }
 
 QString dialogFileName(const QFileDialog* dialog) { return dialog->selectedFiles().value(0); }
@@ -31,12 +39,20 @@ QString dialogFileName(const QFileDialog* dialog) { return dialog->selectedFiles
 // a /proc entry does not tell.
 bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes, DiskStamp& stamp)
 {
-    if (!QFileInfo(fileName).isFile())
-        return false; // a folder, device or pipe is no document
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > limit)
+    if (!FileCommands::isDocumentFile(fileName))
         return false;
-    stamp = DiskStamp::ofDescriptor(file.handle());
+    // Not blocking on a pipe put in the file's place meanwhile.
+    const int fd = ::open(NativeNames::toNative(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || file.size() > limit)
+        return false;
+    stamp = DiskStamp::ofDescriptor(fd);
     bytes = QByteArray(qsizetype(file.size()), Qt::Uninitialized);
     qint64 got = 0;
     for (;;) {
@@ -76,6 +92,12 @@ int positionOf(QStringView text, int line, int column)
     return int(std::min<qsizetype>(start + std::max(column, 0), end));
 }
 
+}
+
+bool FileCommands::isDocumentFile(const QString& path)
+{
+    struct stat st;
+    return !path.isEmpty() && ::stat(NativeNames::toNative(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 FileCommands::FileCommands(DocumentTable& table, QFileDialog* openDialog, QFileDialog* saveDialog)
@@ -119,7 +141,7 @@ void FileCommands::loadBytes(int slotIndex, QByteArray bytes)
 DiskStamp FileCommands::writeDocument(int slotIndex, const QString& path)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
-    const QString shownName = s.Path.isEmpty() ? path : s.Path;
+    const QString shownName = shown(s.Path.isEmpty() ? path : s.Path);
     // The file keeps its encoding: a character it cannot hold stops the
     // save before anything is written.
     const EncodedText encoded = encodeTextFile(s.Editor->text(), s.Format);
@@ -185,7 +207,7 @@ void FileCommands::refuseToOverwriteAChange(int slotIndex)
         return;
     }
     m_table.setDiskChangeReported(slotIndex);
-    throw ScrivoError(QStringLiteral("%1 was changed by another program").arg(s.Path));
+    throw ScrivoError(QStringLiteral("%1 was changed by another program").arg(shown(s.Path)));
 }
 
 void FileCommands::followFileOnDisk(int slotIndex)
@@ -284,7 +306,7 @@ void FileCommands::Save() { SaveDocument(m_table.CurrentSlot()); }
 bool FileCommands::needsSaving(int slotIndex) const
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
-    return s.Modified == 1 || (!s.Path.isEmpty() && !QFileInfo::exists(s.Path));
+    return s.Modified == 1 || (!s.Path.isEmpty() && !DiskStamp::of(s.Path).exists);
 }
 
 void FileCommands::SaveAll()

@@ -32,6 +32,9 @@ public:
     // without an extension (folders among them) are not opened, and that the
     // path becomes the open dialog's file name.
     void OpenFromFileList(const QString& path, bool severalTimesOption);
+    // Whether path (as NativeNames carries it) names a regular file, the
+    // only kind that becomes a document: a folder, device or pipe is none.
+    static bool isDocumentFile(const QString& path);
     // Reads a file into a new document named after it, not modified. Returns
     // the document's slot, or -1 when every slot is in use. A file that
     // cannot be read raises "Cannot open file %s" and leaves the new tab

@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// The parts of a file name that a document keeps.
+// The parts of a file name that a document keeps. Names are carried as
+// NativeNames carries them, so each keeps its file system's bytes.
 namespace FileNames {
 
 // The name as a full path: relative to the current folder, "." and ".."

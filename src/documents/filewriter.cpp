@@ -1,10 +1,11 @@
 #include "documents/filewriter.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
+#include "platform/nativenames.h"
+
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -12,6 +13,7 @@
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -28,18 +30,38 @@ void ignoreFileSizeSignal()
     (void)done;
 }
 
+QByteArray folderOf(const QByteArray& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash <= 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray absolute(const QByteArray& path)
+{
+    if (path.startsWith('/'))
+        return path;
+    QByteArray folder(PATH_MAX, '\0');
+    if (!::getcwd(folder.data(), std::size_t(folder.size())))
+        return {};
+    folder.truncate(qsizetype(std::strlen(folder.constData())));
+    return folder + '/' + path;
+}
+
 // The file a chain of symbolic links ends at (which need not exist yet), or
 // empty for a loop.
-QString resolveLinks(const QString& path)
+QByteArray resolveLinks(const QByteArray& path)
 {
-    QString current = path;
-    for (int depth = 0; depth < 40; ++depth) {
-        const QFileInfo info(current);
-        if (!info.isSymLink())
-            return info.absoluteFilePath();
-        current = info.symLinkTarget();
-        if (current.isEmpty())
+    QByteArray current = absolute(path);
+    for (int depth = 0; depth < 40 && !current.isEmpty(); ++depth) {
+        struct stat st;
+        if (::lstat(current.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        QByteArray target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.constData(), target.data(), std::size_t(target.size()));
+        if (n <= 0)
             return {};
+        target.truncate(n);
+        current = target.startsWith('/') ? target : folderOf(current) + '/' + target;
     }
     return {};
 }
@@ -51,9 +73,9 @@ bool mayWrite(const QByteArray& nativePath, const struct stat& st)
     return (st.st_mode & 0222) != 0 && ::access(nativePath.constData(), W_OK) == 0;
 }
 
-bool folderWritable(const QString& filePath)
+bool folderWritable(const QByteArray& filePath)
 {
-    const QByteArray folder = QFile::encodeName(QFileInfo(filePath).absolutePath());
+    const QByteArray folder = folderOf(filePath);
     struct stat st;
     return ::stat(folder.constData(), &st) == 0 && (st.st_mode & 0222) != 0
         && ::access(folder.constData(), W_OK | X_OK) == 0;
@@ -114,32 +136,66 @@ bool copyExtendedAttributes(const QByteArray& from, int toFd)
     return true;
 }
 
+// A new file beside target, named after it, open for writing; it is
+// created with the usual permissions (0666 less the umask).
+struct TemporaryFile {
+    QByteArray path;
+    int fd = -1;
+
+    explicit TemporaryFile(const QByteArray& target)
+    {
+        for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            path = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+            fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST)
+                break;
+        }
+    }
+    // Takes target's name; false leaves target as it was.
+    bool commit(const QByteArray& target)
+    {
+        const bool synced = ::fsync(fd) == 0;
+        const bool closed = ::close(std::exchange(fd, -1)) == 0;
+        if (!synced || !closed || ::rename(path.constData(), target.constData()) != 0)
+            return false;
+        path.clear(); // the name is target's now
+        return true;
+    }
+    ~TemporaryFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!path.isEmpty())
+            ::unlink(path.constData());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+};
+
 // A temporary file in the same folder that then replaces the file. With an
 // existing file, its owner, group, mode and extended attributes go to the
 // temporary file first; when that is not allowed the result is KeepsNothing
 // and nothing has been touched.
-Outcome writeReplacing(const QString& target, QByteArrayView bytes, const struct stat* existing)
+Outcome writeReplacing(const QByteArray& target, QByteArrayView bytes, const struct stat* existing)
 {
-    QSaveFile file(target);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
+    TemporaryFile file(target);
+    if (file.fd < 0)
         return Outcome::Failed;
     if (existing) {
-        const int fd = file.handle();
         struct stat made;
-        if (fd < 0 || ::fstat(fd, &made) != 0)
+        if (::fstat(file.fd, &made) != 0)
             return Outcome::Failed;
         if ((made.st_uid != existing->st_uid || made.st_gid != existing->st_gid)
-            && ::fchown(fd, existing->st_uid, existing->st_gid) != 0)
+            && ::fchown(file.fd, existing->st_uid, existing->st_gid) != 0)
             return Outcome::KeepsNothing;
-        if (::fchmod(fd, existing->st_mode & 07777) != 0)
+        if (::fchmod(file.fd, existing->st_mode & 07777) != 0)
             return Outcome::KeepsNothing;
-        if (!copyExtendedAttributes(QFile::encodeName(target), fd))
+        if (!copyExtendedAttributes(target, file.fd))
             return Outcome::KeepsNothing;
     }
-    if (file.write(bytes.data(), bytes.size()) != bytes.size())
-        return Outcome::Failed; // the temporary file goes with the QSaveFile
-    return file.commit() ? Outcome::Written : Outcome::Failed;
+    if (!writeAll(file.fd, bytes))
+        return Outcome::Failed; // the temporary file goes with it
+    return file.commit(target) ? Outcome::Written : Outcome::Failed;
 }
 
 // Overwrites the file itself. The space is reserved first, so a full disk
@@ -163,23 +219,22 @@ bool writeInPlace(const QByteArray& nativePath, QByteArrayView bytes, const stru
 bool writeWholeFile(const QString& path, QByteArrayView bytes)
 {
     ignoreFileSizeSignal();
-    const QString target = resolveLinks(path);
+    const QByteArray target = resolveLinks(NativeNames::toNative(path));
     if (target.isEmpty())
         return false;
-    const QByteArray native = QFile::encodeName(target);
     struct stat st;
-    if (::stat(native.constData(), &st) != 0) {
+    if (::stat(target.constData(), &st) != 0) {
         // A new file: its folder must take it.
         return errno == ENOENT && folderWritable(target) && writeReplacing(target, bytes, nullptr) == Outcome::Written;
     }
-    if (!S_ISREG(st.st_mode) || !mayWrite(native, st))
+    if (!S_ISREG(st.st_mode) || !mayWrite(target, st))
         return false;
     if (st.st_nlink > 1 || !folderWritable(target))
-        return writeInPlace(native, bytes, st);
+        return writeInPlace(target, bytes, st);
     switch (writeReplacing(target, bytes, &st)) {
     case Outcome::Written: return true;
     case Outcome::Failed: return false;
-    case Outcome::KeepsNothing: return writeInPlace(native, bytes, st);
+    case Outcome::KeepsNothing: return writeInPlace(target, bytes, st);
     }
     return false;
 }

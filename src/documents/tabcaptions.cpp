@@ -2,6 +2,7 @@
 
 #include "documents/documenttable.h"
 #include "editor/tredit.h"
+#include "platform/nativenames.h"
 
 #include <QTabWidget>
 
@@ -17,7 +18,7 @@ void TabCaptions::show(int slot)
     const DocumentSlot& s = m_table.slot(slot);
     if (!s.TabSheet)
         return;
-    const QString caption = s.Path.isEmpty() ? m_newPageCaption : s.Name;
+    const QString caption = s.Path.isEmpty() ? m_newPageCaption : NativeNames::displayPath(s.Name);
     QTabWidget* pages = m_table.pageEdition();
     // "&" would mark a mnemonic: doubled, it shows as itself.
     QString shown = caption;

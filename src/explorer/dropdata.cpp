@@ -4,12 +4,20 @@
 #include "explorer/shellqueries.h"
 #include "explorer/volumes.h"
 #include "platform/errors.h"
+#include "platform/nativenames.h"
 
 #include <QFile>
 #include <QMimeData>
 #include <QUrl>
 
 namespace {
+// A local file URL's path with its bytes kept (toLocalFile would turn a
+// byte that is not UTF-8 into U+FFFD).
+QString localPathOf(const QUrl& url)
+{
+    return NativeNames::fromNative(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
+}
+
 void append32(QByteArray& out, quint32 v)
 {
     for (int i = 0; i < 4; ++i)
@@ -135,7 +143,7 @@ TDropPIDLTarget::TDropPIDLTarget(const QMimeData* data)
         return;
     for (const QUrl& url : data->urls()) {
         if (url.isLocalFile())
-            m_fileNames << url.toLocalFile();
+            m_fileNames << localPathOf(url);
     }
     m_preferredEffect = read32(data->data(TSxDragFormat::mimeType(TSxDragFormat::PreferredDropEffect)), 0)
                             .value_or(TSxDropEffect::None);

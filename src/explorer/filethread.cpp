@@ -1,5 +1,7 @@
 #include "explorer/filethread.h"
 
+#include "platform/nativenames.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -149,7 +151,7 @@ void TSxFileThread::run()
 {
     pthread_setname_np(pthread_self(), "sx-watch");
     const int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    const QByteArray path = QFile::encodeName(m_state->path);
+    const QByteArray path = NativeNames::toNative(m_state->path);
     if (fd >= 0 && ::inotify_add_watch(fd, path.constData(), inotifyMask(m_state->filters)) >= 0) {
         m_watching = true;
         for (;;) {

@@ -231,14 +231,14 @@ QByteArray nativePathFromIdList(PidlView id)
     return path;
 }
 
-QString pathFromIdList(PidlView id) { return QFile::decodeName(nativePathFromIdList(id)); }
+QString pathFromIdList(PidlView id) { return NativeNames::fromNative(nativePathFromIdList(id)); }
 
 TSxShellFolder::TSxShellFolder(Kind kind, QByteArray id, QByteArray path)
     : m_kind(kind), m_id(std::move(id)), m_path(std::move(path)), m_depth(absoluteId().count())
 {
 }
 
-QString TSxShellFolder::path() const { return QFile::decodeName(m_path); }
+QString TSxShellFolder::path() const { return NativeNames::fromNative(m_path); }
 
 TSxShellFolder::Ptr TSxShellFolder::desktop()
 {
@@ -344,7 +344,7 @@ QByteArray TSxShellFolder::nativePathOf(PidlView relativeId) const
     return nativePathFromIdList(viewOf(joinedBytes(absoluteId(), relativeId)));
 }
 
-QString TSxShellFolder::pathOf(PidlView relativeId) const { return QFile::decodeName(nativePathOf(relativeId)); }
+QString TSxShellFolder::pathOf(PidlView relativeId) const { return NativeNames::fromNative(nativePathOf(relativeId)); }
 
 TSxAttributes TSxShellFolder::attributesOf(PidlView relativeId, TSxAttributes mask) const
 {
@@ -486,7 +486,7 @@ TSxPidl TSxShellFolder::parseDisplayName(const QString& name, PidlTag tag) const
             return TSxPidl::empty(tag);
         if (!name.startsWith(u'/'))
             return {};
-        const auto parts = components(QFile::encodeName(name), true);
+        const auto parts = components(NativeNames::toNative(name), true);
         const QByteArray path = joinPath("/", *parts);
         if (!lstatPath(path, st))
             return {};
@@ -496,7 +496,7 @@ TSxPidl TSxShellFolder::parseDisplayName(const QString& name, PidlTag tag) const
         return TSxPidl::copyOf(viewOf(bytes), tag);
     }
     case Kind::Drives: {
-        const QByteArray point = QFile::encodeName(name);
+        const QByteArray point = NativeNames::toNative(name);
         if (!TSxVolumeTable::current().volumeAt(point))
             return {};
         return TSxPidl::adopt(ItemIdAllocator::allocElement(point, ItemIdFlags::Folder), tag);
@@ -504,7 +504,7 @@ TSxPidl TSxShellFolder::parseDisplayName(const QString& name, PidlTag tag) const
     case Kind::FileSystem: {
         if (name.startsWith(u'/'))
             return {};
-        const auto parts = components(QFile::encodeName(name), false);
+        const auto parts = components(NativeNames::toNative(name), false);
         if (!parts || parts->isEmpty())
             return {};
         const QByteArray path = joinPath(m_path, *parts);

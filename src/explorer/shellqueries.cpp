@@ -1,13 +1,13 @@
 #include "explorer/shellqueries.h"
 
 #include "explorer/volumes.h"
+#include "platform/nativenames.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 
+#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,14 +28,14 @@ PidlView viewOf(const QByteArray& bytes) { return PidlView(reinterpret_cast<PCID
 // home, else its parsed ("/") form.
 TSxPidl folderLocation(const QString& path, PidlTag tag)
 {
-    if (path.isEmpty() || !QFileInfo(path).isDir())
+    if (!IsDirectory(path))
         return {};
     const QString home = QDir::cleanPath(QDir::homePath());
     const QString clean = QDir::cleanPath(path);
     if (home != QStringLiteral("/") && (clean == home || clean.startsWith(home + u'/'))) {
         QByteArray bytes = encodeItemIdElement(ShellElementNames::Home, ItemIdFlags::Folder);
         for (const QString& part : clean.mid(home.size()).split(u'/', Qt::SkipEmptyParts))
-            bytes += encodeItemIdElement(QFile::encodeName(part), ItemIdFlags::Folder);
+            bytes += encodeItemIdElement(NativeNames::toNative(part), ItemIdFlags::Folder);
         bytes.append(2, '\0');
         return TSxPidl::copyOf(viewOf(bytes), tag);
     }
@@ -90,7 +90,7 @@ bool isDrivesFolder(PidlView absoluteId) { return classifyItem(absoluteId) == TS
 bool IsDirectory(const QString& path)
 {
     struct stat st {};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
+    return !path.isEmpty() && ::stat(NativeNames::toNative(path).constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 TSxFileIdentity TSxFileIdentity::of(const QByteArray& path)
@@ -103,7 +103,7 @@ TSxFileIdentity TSxFileIdentity::of(const QByteArray& path)
 
 bool IsProgram(const QString& path)
 {
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = NativeNames::toNative(path);
     struct stat st {};
     return !path.isEmpty() && ::stat(native.constData(), &st) == 0 && S_ISREG(st.st_mode)
            && ::access(native.constData(), X_OK) == 0;
@@ -111,10 +111,16 @@ bool IsProgram(const QString& path)
 
 QString LinkTarget(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    const QByteArray native = NativeNames::toNative(path);
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISLNK(st.st_mode))
         return {};
-    return info.canonicalFilePath();
+    char* target = ::realpath(native.constData(), nullptr);
+    if (!target)
+        return {};
+    const QString resolved = NativeNames::fromNative(target);
+    std::free(target);
+    return resolved;
 }
 
 QString GroupThousands(const QString& number)

@@ -1,6 +1,7 @@
 #include "explorer/volumes.h"
 
 #include "platform/errors.h"
+#include "platform/nativenames.h"
 
 #include <QDir>
 #include <QFile>
@@ -256,7 +257,7 @@ TSxDriveType driveTypeOfPath(const QString& path)
 {
     if (!path.startsWith(u'/'))
         return TSxDriveType::Unknown;
-    return TSxVolumeTable::current().driveType(QFile::encodeName(path));
+    return TSxVolumeTable::current().driveType(NativeNames::toNative(path));
 }
 
 bool DriveReady(const QString& path)
@@ -264,7 +265,7 @@ bool DriveReady(const QString& path)
     if (!path.startsWith(u'/'))
         throw ScrivoError(QStringLiteral("Not a valid drive ID"));
     const TSxVolumeTable table = TSxVolumeTable::current();
-    const TSxMountEntry* mount = table.mountOf(QFile::encodeName(path));
+    const TSxMountEntry* mount = table.mountOf(NativeNames::toNative(path));
     if (!mount)
         return false;
     struct statvfs sv {};
@@ -274,7 +275,7 @@ bool DriveReady(const QString& path)
 QString volumeLabel(const QString& mountPoint)
 {
     const TSxVolumeTable table = TSxVolumeTable::current();
-    const QByteArray point = QFile::encodeName(mountPoint);
+    const QByteArray point = NativeNames::toNative(mountPoint);
     const TSxMountEntry* mount = nullptr;
     for (const TSxMountEntry& m : table.mounts()) {
         if (m.mountPoint == point)

@@ -1,5 +1,7 @@
 #include "platform/nativenames.h"
 
+#include <algorithm>
+
 namespace {
 
 // The length of the valid UTF-8 sequence starting at bytes[at] and the code
@@ -46,6 +48,21 @@ char32_t visible(char32_t code)
     return code;
 }
 
+constexpr char16_t StandInBase = 0xEF00;
+constexpr char16_t StandInQuote = 0xEF7F;
+
+bool isStandInRange(char32_t code) { return code >= 0xEF00 && code <= 0xEFFF; }
+
+void appendCode(QString& out, char32_t code)
+{
+    if (QChar::requiresSurrogates(code)) {
+        out += QChar(QChar::highSurrogate(code));
+        out += QChar(QChar::lowSurrogate(code));
+    } else {
+        out += QChar(char16_t(code));
+    }
+}
+
 bool plain(QByteArrayView bytes)
 {
     for (const char c : bytes) {
@@ -73,14 +90,57 @@ QString NativeNames::display(QByteArrayView bytes)
             ++at;
             continue;
         }
-        const char32_t seen = visible(code);
-        if (QChar::requiresSurrogates(seen)) {
-            shown += QChar(QChar::highSurrogate(seen));
-            shown += QChar(QChar::lowSurrogate(seen));
-        } else {
-            shown += QChar(char16_t(seen));
-        }
+        appendCode(shown, visible(code));
         at += length;
     }
     return shown;
 }
+
+QString NativeNames::fromNative(QByteArrayView bytes)
+{
+    // U+EF00..U+EFFF spelled in UTF-8 starts EE BC..EE BF.
+    const bool carriesStandIns = bytes.contains("\xEE\xBC") || bytes.contains("\xEE\xBD")
+        || bytes.contains("\xEE\xBE") || bytes.contains("\xEE\xBF");
+    if (!carriesStandIns && bytes.isValidUtf8())
+        return QString::fromUtf8(bytes);
+    QString path;
+    path.reserve(bytes.size() + 8);
+    for (qsizetype at = 0; at < bytes.size();) {
+        char32_t code = 0;
+        const int length = utf8Sequence(bytes, at, code);
+        if (length == 0) {
+            path += QChar(char16_t(StandInBase + static_cast<unsigned char>(bytes[at])));
+            ++at;
+            continue;
+        }
+        if (isStandInRange(code))
+            path += QChar(StandInQuote);
+        appendCode(path, code);
+        at += length;
+    }
+    return path;
+}
+
+QByteArray NativeNames::toNative(QStringView path)
+{
+    const bool carriesStandIns =
+        std::any_of(path.begin(), path.end(), [](QChar c) { return isStandInRange(c.unicode()); });
+    if (!carriesStandIns)
+        return path.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(path.size() + 8);
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t c = path[i].unicode();
+        if (c == StandInQuote && i + 1 < path.size() && isStandInRange(path[i + 1].unicode())) {
+            bytes += QStringView(path.mid(i + 1, 1)).toUtf8(); // the name's own character
+            ++i;
+        } else if (c >= StandInBase + 0x80 && c <= StandInBase + 0xFF) {
+            bytes += char(c - StandInBase); // a byte that is not UTF-8
+        } else {
+            bytes += QStringView(path.mid(i, 1)).toUtf8();
+        }
+    }
+    return bytes;
+}
+
+QString NativeNames::displayPath(QStringView path) { return display(toNative(path)); }

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +40,25 @@ void TempTree::remove(const QString& relative) const
         ASSERT_TRUE(QDir(target).removeRecursively());
     else
         ASSERT_TRUE(QFile::remove(target));
+}
+
+QByteArray TempTree::mkdirBytes(const QByteArray& relative) const
+{
+    const QByteArray path = QFile::encodeName(root()) + '/' + relative;
+    EXPECT_EQ(::mkdir(path.constData(), 0755), 0) << relative.toHex().toStdString();
+    return path;
+}
+
+QByteArray TempTree::writeBytes(const QByteArray& relative, const QByteArray& bytes) const
+{
+    const QByteArray path = QFile::encodeName(root()) + '/' + relative;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    EXPECT_GE(fd, 0) << relative.toHex().toStdString();
+    if (fd >= 0) {
+        EXPECT_EQ(::write(fd, bytes.constData(), std::size_t(bytes.size())), ssize_t(bytes.size()));
+        ::close(fd);
+    }
+    return path;
 }
 
 TSxPidl testElement(const char* name, bool folder)

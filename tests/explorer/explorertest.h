@@ -18,6 +18,10 @@ public:
     void symlink(const QString& target, const QString& relative) const;
     void chmod(const QString& relative, unsigned mode) const;
     void remove(const QString& relative) const;
+    // The same with a name given as the file system's bytes (which need not
+    // be UTF-8); returns the full path's bytes.
+    QByteArray mkdirBytes(const QByteArray& relative) const;
+    QByteArray writeBytes(const QByteArray& relative, const QByteArray& bytes = {}) const;
 
 private:
     QTemporaryDir m_dir;

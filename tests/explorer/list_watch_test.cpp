@@ -1,5 +1,7 @@
 #include "explorer/list_fixture.h"
 
+#include "platform/nativenames.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -262,4 +264,25 @@ TEST_F(ListTest, AFileWrittenWithoutPauseShowsItsSizeGrowing)
     }
     writer.join();
     EXPECT_GE(sizesWhileWriting.size(), 3) << sizesWhileWriting.join(u' ').toStdString();
+}
+
+TEST_F(ListTest, AFolderWhoseNameIsNotUtf8IsEnteredWatchedAndItsFilesNamedRight)
+{
+    const QByteArray folder = tree.mkdirBytes("dir\xE9");
+    tree.writeBytes("dir\xE9/c\xFF.txt", "the file named with the byte FF");
+    tree.writeBytes("dir\xE9/c\xEF\xBF\xBD.txt", "the file named with U+FFFD");
+    show();
+    list->selectRow(rowOf("dir\\xE9"));
+    QTest::keyClick(list.get(), Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rows() == 2; }, ListTesting::ArrivalTimeoutMs));
+    EXPECT_EQ(NativeNames::toNative(list->Directory()), folder);
+    for (int row = 0; row < rows(); ++row) {
+        const QByteArray path = NativeNames::toNative(list->ItemDataList()[row].FullPath());
+        EXPECT_TRUE(path == folder + "/c\xFF.txt" || path == folder + "/c\xEF\xBF\xBD.txt") << path.toStdString();
+        EXPECT_EQ(cell(row, 0), path.endsWith("\xFF.txt") ? QStringLiteral("c\\xFF.txt")
+                                                          : QString::fromUtf8("c\xEF\xBF\xBD.txt"));
+    }
+    waitUntilWatching();
+    tree.writeBytes("dir\xE9/new\xFE.txt");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return names().contains("new\\xFE.txt"); }, ListTesting::ArrivalTimeoutMs));
 }

@@ -259,3 +259,20 @@ TEST_F(TreeLoaderTest, AFolderOfManySubfoldersStaysWithinTheWatchBudget)
     loader.setOpen(node(QStringLiteral("wide")), false);
     EXPECT_EQ(loader.watchCount(), 2); // the root and "wide"
 }
+
+TEST_F(TreeLoaderTest, FoldersWhoseNamesAreNotUtf8AreShownReadAndWatched)
+{
+    disk.mkdirBytes("dir\xE9");
+    disk.mkdirBytes("dir\xE9/inside");
+    disk.mkdirBytes("c\xEF\xBF\xBD");
+    load();
+    ASSERT_EQ(childTexts(model.root()), QStringList({"c\xEF\xBF\xBD", "dir\\xE9"}));
+    TSxTreeNode* odd = model.root()->child(1);
+    EXPECT_EQ(nativePathFromIdList(odd->AbsoluteID), QFile::encodeName(disk.root()) + "/dir\xE9");
+    loader.setOpen(odd, true);
+    loader.refresh(odd);
+    EXPECT_EQ(childTexts(odd), QStringList{"inside"});
+    EXPECT_TRUE(loader.notifier()->isWatching(odd->AbsoluteID));
+    onAnotherThread([&] { disk.mkdirBytes("dir\xE9/later\xFF"); });
+    ASSERT_TRUE(waitUntil([&] { return childTexts(odd) == QStringList({"inside", "later\\xFF"}); }));
+}

@@ -31,3 +31,27 @@ TEST(NativeNames, LineBreaksAndOtherControlsShowAsTheirPictures)
     EXPECT_EQ(NativeNames::display("sep\xE2\x80\xA8x"), QString::fromUtf8("sep\xE2\x90\xA4x"));
     EXPECT_FALSE(NativeNames::display("a\nb\r\nc").contains(u'\n'));
 }
+
+TEST(NativeNames, EveryPathComesBackByteForByte)
+{
+    const QByteArray paths[] = {
+        "/home/user/readme.txt",
+        "/tmp/c\xFF.txt",
+        "/tmp/c\xEF\xBF\xBD.txt",
+        "/tmp/inv\xFF\xFEname.txt",
+        "/tmp/dir\xE9/file",
+        "/tmp/\xEE\xBE\x80 and \xEE\xBD\xBF are stand-in code points spelled out",
+        "/tmp/\xEE\xBD\xBF\xFF",
+        "/tmp/two\nlines \xF0\x9F\x93\x84",
+        "\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\xE2\x82",
+    };
+    for (const QByteArray& path : paths) {
+        const QString carried = NativeNames::fromNative(path);
+        EXPECT_EQ(NativeNames::toNative(carried), path) << path.toHex().toStdString();
+    }
+    // Two names that differ in bytes stay apart.
+    EXPECT_NE(NativeNames::fromNative("c\xFF.txt"), NativeNames::fromNative("c\xEF\xBF\xBD.txt"));
+    // A valid UTF-8 path is carried as Qt reads it.
+    EXPECT_EQ(NativeNames::fromNative("/tmp/\xC3\xA9t\xC3\xA9"), QString::fromUtf8("/tmp/\xC3\xA9t\xC3\xA9"));
+    EXPECT_EQ(NativeNames::displayPath(NativeNames::fromNative("/tmp/c\xFF.txt")), QStringLiteral("/tmp/c\\xFF.txt"));
+}
