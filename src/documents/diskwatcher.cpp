@@ -62,8 +62,7 @@ DiskWatcher::Watch::Watch(const QString& path) : name(path)
 
 DiskWatcher::Watch::Watch(Watch&& other) noexcept
     : name(std::move(other.name)), inode(other.inode), fd(std::exchange(other.fd, -1))
-{
-}
+{}
 
 DiskWatcher::Watch::~Watch()
 {

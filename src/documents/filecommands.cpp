@@ -1,10 +1,10 @@
 #include "documents/filecommands.h"
 
-#include "documents/filedialogs.h"
+#include "codec/textcodec.h"
 #include "documents/diskstamp.h"
+#include "documents/filedialogs.h"
 #include "documents/filenames.h"
 #include "documents/filewriter.h"
-#include "codec/textcodec.h"
 #include "editor/tredit.h"
 #include "platform/errors.h"
 #include "platform/loadstr.h"

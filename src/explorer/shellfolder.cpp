@@ -439,8 +439,8 @@ QString TSxShellFolder::displayNameOf(PidlView relativeId) const
     case ItemKind::DrivesFolder:
         return QStringLiteral("Volumes");
     case ItemKind::Drive: {
-        const QString mountPoint = QFile::decodeName(id.lastName().toByteArray());
-        const QString label = volumeLabel(mountPoint);
+        const QString label = volumeLabel(NativeNames::fromNative(id.lastName()));
+        const QString mountPoint = NativeNames::display(id.lastName());
         return label.isEmpty() ? mountPoint : driveCaption(label, mountPoint);
     }
     case ItemKind::FileItem:

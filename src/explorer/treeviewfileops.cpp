@@ -13,8 +13,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <optional>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -206,7 +206,7 @@ void renameItem(const QString& path, const QString& newName)
     const QString destination = (folder == QStringLiteral("/") ? QString() : folder) + u'/' + newName;
     const int error = renameNoReplace(native(path), native(destination));
     if (error != 0)
-        throw ScrivoError(
-            QStringLiteral("Cannot rename \"%1\" to \"%2\": %3").arg(NativeNames::displayPath(info.fileName()), newName, reason(error)));
+        throw ScrivoError(QStringLiteral("Cannot rename \"%1\" to \"%2\": %3")
+                              .arg(NativeNames::displayPath(info.fileName()), newName, reason(error)));
 }
 }

@@ -99,8 +99,8 @@ QString NativeNames::display(QByteArrayView bytes)
 QString NativeNames::fromNative(QByteArrayView bytes)
 {
     // U+EF00..U+EFFF spelled in UTF-8 starts EE BC..EE BF.
-    const bool carriesStandIns = bytes.contains("\xEE\xBC") || bytes.contains("\xEE\xBD")
-        || bytes.contains("\xEE\xBE") || bytes.contains("\xEE\xBF");
+    const bool carriesStandIns = bytes.contains("\xEE\xBC") || bytes.contains("\xEE\xBD") || bytes.contains("\xEE\xBE")
+        || bytes.contains("\xEE\xBF");
     if (!carriesStandIns && bytes.isValidUtf8())
         return QString::fromUtf8(bytes);
     QString path;
@@ -123,8 +123,8 @@ QString NativeNames::fromNative(QByteArrayView bytes)
 
 QByteArray NativeNames::toNative(QStringView path)
 {
-    const bool carriesStandIns =
-        std::any_of(path.begin(), path.end(), [](QChar c) { return isStandInRange(c.unicode()); });
+    const bool carriesStandIns = std::any_of(path.begin(), path.end(),
+                                             [](QChar c) { return isStandInRange(c.unicode()); });
     if (!carriesStandIns)
         return path.toUtf8();
     QByteArray bytes;

@@ -25,5 +25,4 @@ QByteArray toNative(QStringView path);
 QString display(QByteArrayView bytes);
 // A carried path (fromNative) as display shows its bytes.
 QString displayPath(QStringView path);
-
 }

@@ -1,8 +1,7 @@
 #include "recovery/fileidentity.h"
 
+#include "platform/nativenames.h"
 #include "recovery/crc32c.h"
-
-#include <QFile>
 
 #include <sys/stat.h>
 
@@ -29,7 +28,7 @@ std::optional<FileStamp> fileStamp(int fd)
 std::optional<FileStamp> fileStamp(const QString& path)
 {
     struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(NativeNames::toNative(path).constData(), &st) != 0)
         return std::nullopt;
     return stampFrom(st);
 }

@@ -1,8 +1,12 @@
 #include "recovery/journalreplay.h"
 
+#include "platform/nativenames.h"
 #include "recovery/replaytext.h"
 
 #include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -10,8 +14,12 @@ namespace {
 // to; problem says why not.
 std::optional<QByteArray> baseBytes(const JournalHeader& header, ReplayProblem& problem)
 {
-    QFile file(header.path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // The document's path carries its file's bytes as NativeNames does.
+    const int fd = ::open(NativeNames::toNative(header.path).constData(), O_RDONLY | O_CLOEXEC);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         problem = ReplayProblem::FileUnreadable;
         return std::nullopt;
     }

@@ -1,18 +1,21 @@
 #include "support/filebytes.h"
+#include "support/nativefiles.h"
 #include "support/programfixture.h"
 
 #include "documents/filecommands.h"
 #include "editor/tredit.h"
 #include "options/toption.h"
+#include "platform/nativenames.h"
 #include "widgets/checkbox.h"
 
 #include <QAction>
 #include <QDateTime>
 #include <QFile>
 #include <QFileDialog>
+#include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTimer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -148,6 +151,35 @@ TEST_F(DiskFollowTest, ADeletedFileMarksItsDocumentModified)
     EXPECT_EQ(readBytes(path), QByteArray("encore l\xc3\xa0\n"));
     EXPECT_EQ(docs().current().Modified, 0u);
     EXPECT_FALSE(Fp->btSaveAll->isEnabled());
+}
+
+TEST_F(DiskFollowTest, AFileWhoseNamesAreNotUtf8IsFollowedThroughARenameAndADeletion)
+{
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + "/dir\xE9";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const auto removed = qScopeGuard([&] {
+        stop();
+        removeNativeTree(folder);
+    });
+    const QByteArray odd = folder + "/c\xFF.txt";
+    ASSERT_TRUE(writeNative(odd, "one\n"));
+    ASSERT_TRUE(writeNative(folder + "/c\xEF\xBF\xBD.txt", "not this one\n"));
+    start({NativeNames::fromNative(odd)});
+    ASSERT_EQ(editor()->text(), QStringLiteral("one\n"));
+
+    ASSERT_TRUE(writeNative(folder + "/fresh.tmp", "two\n"));
+    ASSERT_EQ(std::rename((folder + "/fresh.tmp").constData(), odd.constData()), 0);
+    ASSERT_TRUE(waitForText(QStringLiteral("two\n")));
+    // The new file is watched in its turn.
+    ASSERT_TRUE(writeNative(odd, "three\n"));
+    ASSERT_TRUE(waitForText(QStringLiteral("three\n")));
+    EXPECT_EQ(docs().current().Modified, 0u);
+
+    ASSERT_EQ(::unlink(odd.constData()), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return docs().current().Modified == 1; }, 10000));
+    Fp->btSave->click();
+    EXPECT_EQ(readNative(odd), "three\n");
+    EXPECT_EQ(readNative(folder + "/c\xEF\xBF\xBD.txt"), "not this one\n");
 }
 
 TEST_F(DiskFollowTest, SaveAllLeavesUnmodifiedDocumentsFilesUntouched)

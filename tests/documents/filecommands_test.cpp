@@ -1,10 +1,12 @@
 #include "documents/filedialoganswers.h"
 #include "support/filebytes.h"
+#include "support/nativefiles.h"
 #include "support/programfixture.h"
 
 #include "documents/filecommands.h"
 #include "editor/tredit.h"
 #include "options/toption.h"
+#include "platform/nativenames.h"
 #include "widgets/checkbox.h"
 #include "widgets/label3d.h"
 #include "widgets/pagecontrol.h"
@@ -19,6 +21,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>
@@ -79,6 +82,22 @@ TEST_F(FileCommandsTest, OpenShowsTheFileUnmodifiedInANewTab)
     EXPECT_FALSE(saveEnabled());
     EXPECT_TRUE(Fp->mnuEdition->menuAction()->isEnabled());
     EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("Cher ami,\n"));
+}
+
+TEST_F(FileCommandsTest, AStartArgumentThatIsNotUtf8OpensItsOwnFile)
+{
+    const QByteArray odd = QFile::encodeName(m_dir.path()) + "/lettre\xE9.txt"; // Latin-1
+    ASSERT_TRUE(writeNative(odd, "Latin-1 name"));
+    const auto removed = qScopeGuard([&] {
+        stop();
+        removeNativeTree(odd);
+    });
+    writeFile(QString::fromUtf8("lettre\xEF\xBF\xBD.txt"), "U+FFFD name");
+    start({NativeNames::fromNative(odd)});
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("Latin-1 name"));
+    EXPECT_EQ(Fp->pageEdition->tabText(Fp->pageEdition->currentIndex()), QStringLiteral("lettre\\xE9.txt"));
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), NativeNames::display(odd));
+    EXPECT_EQ(NativeNames::toNative(docs().current().Path), odd);
 }
 
 TEST_F(FileCommandsTest, AnOpenFileIsShownAgainUnlessSeveralCopiesAreAllowed)

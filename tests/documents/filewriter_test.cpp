@@ -1,9 +1,13 @@
 #include "documents/filewriter.h"
 
 #include "support/filebytes.h"
+#include "support/nativefiles.h"
+
+#include "platform/nativenames.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -74,6 +78,33 @@ TEST_F(FileWriterTest, FollowsSymbolicLinks)
 
     ASSERT_EQ(::symlink("loop.txt", native("loop.txt").constData()), 0);
     EXPECT_FALSE(writeWholeFile(path("loop.txt"), "x"));
+}
+
+TEST_F(FileWriterTest, NamesThatAreNotUtf8AreWrittenByTheirOwnBytes)
+{
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + "/dir\xE9";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const auto removed = qScopeGuard([&] { removeNativeTree(folder); });
+    const QByteArray odd = folder + "/c\xFF.txt";
+    const QByteArray replacement = folder + "/c\xEF\xBF\xBD.txt";
+    ASSERT_TRUE(writeNative(odd, "old FF"));
+    ASSERT_TRUE(writeNative(replacement, "U+FFFD"));
+
+    ASSERT_TRUE(writeWholeFile(NativeNames::fromNative(odd), "new FF"));
+    EXPECT_EQ(readNative(odd), "new FF");
+    EXPECT_EQ(readNative(replacement), "U+FFFD");
+
+    // A new file, and a link whose target's name is not UTF-8 either.
+    ASSERT_TRUE(writeWholeFile(NativeNames::fromNative(folder + "/new\xFE.txt"), "made"));
+    EXPECT_EQ(readNative(folder + "/new\xFE.txt"), "made");
+    ASSERT_EQ(::symlink("c\xFF.txt", (folder + "/link\xFF").constData()), 0);
+    ASSERT_TRUE(writeWholeFile(NativeNames::fromNative(folder + "/link\xFF"), "through the link"));
+    EXPECT_EQ(readNative(odd), "through the link");
+    EXPECT_EQ(readNative(replacement), "U+FFFD");
+
+    // Nothing else was made beside them.
+    const std::vector<QByteArray> expected{"c\xEF\xBF\xBD.txt", "c\xFF.txt", "link\xFF", "new\xFE.txt"};
+    EXPECT_EQ(nativeEntries(folder), expected);
 }
 
 TEST_F(FileWriterTest, WritesInPlaceWhereARenameWouldLoseSomething)

@@ -1,5 +1,7 @@
 #include "explorer/explorertest.h"
 
+#include "support/nativefiles.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +15,9 @@ TempTree::TempTree() : m_dir(QDir::tempPath() + QStringLiteral("/scrivo-explorer
 {
     EXPECT_TRUE(m_dir.isValid());
 }
+
+// Qt's own removal would miss names that are not UTF-8.
+TempTree::~TempTree() { removeNativeTree(QFile::encodeName(m_dir.path())); }
 
 void TempTree::mkdir(const QString& relative) const { ASSERT_TRUE(QDir().mkpath(path(relative))); }
 
@@ -52,12 +57,7 @@ QByteArray TempTree::mkdirBytes(const QByteArray& relative) const
 QByteArray TempTree::writeBytes(const QByteArray& relative, const QByteArray& bytes) const
 {
     const QByteArray path = QFile::encodeName(root()) + '/' + relative;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    EXPECT_GE(fd, 0) << relative.toHex().toStdString();
-    if (fd >= 0) {
-        EXPECT_EQ(::write(fd, bytes.constData(), std::size_t(bytes.size())), ssize_t(bytes.size()));
-        ::close(fd);
-    }
+    EXPECT_TRUE(writeNative(path, bytes)) << relative.toHex().toStdString();
     return path;
 }
 

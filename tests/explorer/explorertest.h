@@ -11,6 +11,7 @@
 class TempTree {
 public:
     TempTree();
+    ~TempTree();
     QString root() const { return m_dir.path(); }
     QString path(const QString& relative) const { return m_dir.path() + u'/' + relative; }
     void mkdir(const QString& relative) const;

@@ -1,4 +1,5 @@
 #include "support/modal.h"
+#include "support/nativefiles.h"
 #include "support/programfixture.h"
 
 #include "editor/tredit.h"
@@ -7,6 +8,7 @@
 #include "explorer/pidlmanager.h"
 #include "explorer/threadfilenotifier.h"
 #include "options/toption.h"
+#include "platform/nativenames.h"
 #include "tabcontrol/extpagecontroltag.h"
 #include "widgets/checkbox.h"
 #include "widgets/label3d.h"
@@ -15,9 +17,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
+
+#include <thread>
 
 namespace {
 
@@ -195,4 +201,55 @@ TEST_F(ListOpenTest, ColumnWidthsSurviveARestartAndNoIdentifierIsLeft)
     EXPECT_EQ(list()->header()->sectionSize(1), 50);
     stop();
     EXPECT_EQ(TSxPidlManager::instance().count(), 0);
+}
+
+TEST_F(ListOpenTest, NamesThatAreNotUtf8OpenSaveAndFollowTheirOwnFiles)
+{
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + "/dir\xE9";
+    ASSERT_EQ(::mkdir(folder.constData(), 0755), 0);
+    const auto removed = qScopeGuard([&] {
+        stop();
+        removeNativeTree(folder);
+    });
+    const QByteArray odd = folder + "/c\xFF.txt";                 // FF is no UTF-8
+    const QByteArray replacement = folder + "/c\xEF\xBF\xBD.txt"; // U+FFFD spelled out
+    ASSERT_TRUE(writeNative(odd, "octet FF\n"));
+    ASSERT_TRUE(writeNative(replacement, "U+FFFD\n"));
+    ASSERT_TRUE(writeNative(folder + "/inv\xFF\xFEname.txt", "FF FE\n"));
+    ErrorRecorder errors;
+    showFolder();
+    open(QStringLiteral("dir\\xE9"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list()->model()->rowCount() == 3; }, 10000));
+    EXPECT_EQ(NativeNames::toNative(list()->Directory()), folder);
+
+    open(QStringLiteral("c\\xFF.txt"));
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("octet FF\n"));
+    EXPECT_EQ(tabText(), QStringLiteral("c\\xFF.txt"));
+    const int first = Fp->pageEdition->currentIndex();
+    open(QString::fromUtf8("c\xEF\xBF\xBD.txt"));
+    EXPECT_NE(Fp->pageEdition->currentIndex(), first) << "taken for the same file";
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("U+FFFD\n"));
+    open(QStringLiteral("inv\\xFF\\xFEname.txt"));
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("FF FE\n"));
+    const int pages = tabs();
+    Option->chkboxOptionSeveralTimes->setChecked(false);
+    open(QStringLiteral("c\\xFF.txt")); // already open: shown again, not read again
+    EXPECT_EQ(tabs(), pages);
+    EXPECT_EQ(Fp->pageEdition->currentIndex(), first);
+    EXPECT_EQ(Fp->lbFpInfoFichier->text(), NativeNames::display(odd));
+    EXPECT_TRUE(errors.messages().isEmpty()) << errors.messages().join(u' ').toStdString();
+
+    // Saved into its own file, and only there.
+    TREdit* editor = docs().currentEditor();
+    editor->setFocus();
+    editor->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor, QStringLiteral("saved"));
+    Fp->btSave->click();
+    EXPECT_EQ(readNative(odd), "octet FF\nsaved");
+    EXPECT_EQ(readNative(replacement), "U+FFFD\n");
+    EXPECT_EQ(docs().current().Modified, 0u);
+
+    // Another program's change reaches that file's document.
+    std::thread([&] { EXPECT_TRUE(writeNative(odd, "rewritten\n")); }).join();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return editor->text() == QStringLiteral("rewritten\n"); }, 10000));
 }

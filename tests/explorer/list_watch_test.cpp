@@ -279,8 +279,8 @@ TEST_F(ListTest, AFolderWhoseNameIsNotUtf8IsEnteredWatchedAndItsFilesNamedRight)
     for (int row = 0; row < rows(); ++row) {
         const QByteArray path = NativeNames::toNative(list->ItemDataList()[row].FullPath());
         EXPECT_TRUE(path == folder + "/c\xFF.txt" || path == folder + "/c\xEF\xBF\xBD.txt") << path.toStdString();
-        EXPECT_EQ(cell(row, 0), path.endsWith("\xFF.txt") ? QStringLiteral("c\\xFF.txt")
-                                                          : QString::fromUtf8("c\xEF\xBF\xBD.txt"));
+        EXPECT_EQ(cell(row, 0),
+                  path.endsWith("\xFF.txt") ? QStringLiteral("c\\xFF.txt") : QString::fromUtf8("c\xEF\xBF\xBD.txt"));
     }
     waitUntilWatching();
     tree.writeBytes("dir\xE9/new\xFE.txt");

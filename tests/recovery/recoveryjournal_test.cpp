@@ -2,11 +2,15 @@
 #include "recovery/journalreplay.h"
 #include "recovery/recoveryjournal.h"
 
+#include "platform/nativenames.h"
+
 #include "support/filebytes.h"
+#include "support/nativefiles.h"
 #include "support/testenv.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -248,6 +252,31 @@ TEST_F(Journal, ALongTextReadFromAFileKeepsOnlyItsEdits)
     EXPECT_EQ(replayJournal(orphans[0].content, decodeUtf8).problem, ReplayProblem::FileChanged);
     QFile::remove(doc.path);
     EXPECT_EQ(replayJournal(orphans[0].content, decodeUtf8).problem, ReplayProblem::FileUnreadable);
+}
+
+TEST_F(Journal, EditsApplyToTheFileOfANameThatIsNotUtf8)
+{
+    // Two names that Qt would read alike: the edits go with the first.
+    const QByteArray odd = QFile::encodeName(m_dir.path()) + "/big\xFF.txt";
+    const QByteArray content(RecoveryJournal::SnapshotLimit + 10, 'x');
+    ASSERT_TRUE(writeNative(odd, content));
+    const auto removed = qScopeGuard([&] { removeNativeTree(odd); });
+    writeFile(QString::fromUtf8("big\xEF\xBF\xBD.txt"), content + "other");
+    Doc doc;
+    doc.path = NativeNames::fromNative(odd);
+    doc.text = QString::fromLatin1(content);
+    ASSERT_TRUE(fileStamp(doc.path));
+    doc.base = FileIdentity::of(content, fileStamp(doc.path)->modifiedNs);
+    {
+        RecoveryJournal journal(root());
+        journal.track(1, doc.source());
+        doc.edit(journal, 1, 0, 0, QStringLiteral("start "));
+        journal.flush();
+    }
+    const auto orphans = nextStart();
+    ASSERT_EQ(orphans.size(), 1);
+    EXPECT_EQ(NativeNames::toNative(orphans[0].content.header.path), odd);
+    EXPECT_EQ(recovered(orphans[0]), doc.text);
 }
 
 TEST_F(Journal, AShortTextComesBackEvenWhenItsFileChanged)
