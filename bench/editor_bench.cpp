@@ -10,8 +10,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QTextBlock>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <chrono>

@@ -103,7 +103,7 @@ void run(const QString& folder, const char* label, const QByteArray& bytes, int 
 
     FileCommands& files = Fp->files();
     DocumentTable& docs = Fp->documents();
-    Figures decode, open, editorLoad, documentLoad, rawText, encode, save;
+    Figures decode, open, editorLoad, rawText, encode, save;
     long before = 0, after = 0, firstGrowth = -1;
     bool identical = true;
     for (int i = 0; i < runs; ++i) {
@@ -124,21 +124,16 @@ void run(const QString& folder, const char* label, const QByteArray& bytes, int 
         if (firstGrowth < 0)
             firstGrowth = after - before;
 
-        // The two ways into the editor, for comparison.
-        QPlainTextEdit* editor = docs.slot(slot).Editor;
+        // The editor's own load, for comparison.
+        TREdit* editor = docs.slot(slot).Editor;
         docs.LoadingDocument = true;
-        editor->clear();
         t.restart();
-        editor->setPlainText(decoded.text);
+        editor->setRtfText(decoded.text);
         editorLoad.add(t.nsecsElapsed());
-        editor->clear();
-        t.restart();
-        editor->document()->setPlainText(decoded.text);
-        documentLoad.add(t.nsecsElapsed());
         docs.LoadingDocument = false;
 
         t.restart();
-        const QString raw = docs.slot(slot).Editor->document()->toRawText();
+        const QString raw = editor->text();
         rawText.add(t.nsecsElapsed());
         t.restart();
         const QByteArray encoded = encodeTextFile(raw, docs.slot(slot).Format).bytes;
@@ -154,9 +149,8 @@ void run(const QString& folder, const char* label, const QByteArray& bytes, int 
         QApplication::processEvents();
     }
     report("decode alone", decode);
-    report("open (read+decode+setPlainText)", open);
-    report("  editor's setPlainText alone", editorLoad);
-    report("  document's setPlainText alone", documentLoad);
+    report("open (read+decode+load)", open);
+    report("  editor's load alone", editorLoad);
     report("raw text from the editor", rawText);
     report("encode alone", encode);
     report("save (raw text+encode+write+sync)", save);

@@ -57,9 +57,7 @@ TREdit* DocumentTable::createEditor(QWidget* page)
 void DocumentTable::setUpEditor(TREdit* editor)
 {
     editor->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    editor->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    editor->setTabChangesFocus(false);
+    editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff); // lines wrap at the width
     QFont f = editor->font();
     f.setPointSize(10);
     editor->setFont(f);

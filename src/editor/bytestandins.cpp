@@ -65,17 +65,22 @@ void ByteStandIns::paint(QPainter& painter, const Paragraph& paragraph, const QR
     painter.restore();
 }
 
-ByteStandInHighlighter::ByteStandInHighlighter(QTextDocument* document) : QSyntaxHighlighter(document)
+QList<QTextLayout::FormatRange> ByteStandIns::formats(QStringView text)
 {
-    m_standIn.setFontStyleStrategy(QFont::PreferDefault);
-    m_standIn.setFontLetterSpacingType(QFont::AbsoluteSpacing);
-    m_standIn.setFontLetterSpacing(4);
-}
-
-void ByteStandInHighlighter::highlightBlock(const QString& text)
-{
-    const char16_t* p = reinterpret_cast<const char16_t*>(text.utf16());
-    for (qsizetype i = 0; i < text.size(); ++i)
-        if (ByteStandIns::isStandIn(p[i]))
-            setFormat(int(i), 1, m_standIn);
+    QList<QTextLayout::FormatRange> ranges;
+    const char16_t* p = text.utf16();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isStandIn(p[i]))
+            continue;
+        if (!ranges.isEmpty() && ranges.back().start + ranges.back().length == i) {
+            ++ranges.back().length;
+            continue;
+        }
+        QTextLayout::FormatRange r{int(i), 1, {}};
+        r.format.setFontStyleStrategy(QFont::PreferDefault);
+        r.format.setFontLetterSpacingType(QFont::AbsoluteSpacing);
+        r.format.setFontLetterSpacing(4);
+        ranges.append(r);
+    }
+    return ranges;
 }

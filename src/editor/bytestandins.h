@@ -3,11 +3,10 @@
 #include <QPointF>
 #include <QRectF>
 #include <QStringView>
-#include <QSyntaxHighlighter>
+#include <QTextLayout>
 
 class QPainter;
 class QPalette;
-class QTextLayout;
 
 // A byte of a UTF-8 file that no character could be read from is held in
 // the text as U+EF00 + the byte (U+EF80..U+EFFF) and written back as that
@@ -32,16 +31,11 @@ void paint(QPainter& painter, const Paragraph& paragraph, const QRectF& exposed,
 
 }
 
-// Gives every stand-in room for its box. The editor lays its text out
-// without shaping, which leaves a character no font has without any width;
-// shaped, it takes the width of the font's missing-glyph box.
-class ByteStandInHighlighter : public QSyntaxHighlighter {
-public:
-    explicit ByteStandInHighlighter(QTextDocument* document);
+namespace ByteStandIns {
 
-protected:
-    void highlightBlock(const QString& text) override;
+// Gives every stand-in of a layout's text room for its box. The editor lays
+// its text out without shaping, which leaves a character no font has without
+// any width; shaped, it takes the width of the font's missing-glyph box.
+QList<QTextLayout::FormatRange> formats(QStringView text);
 
-private:
-    QTextCharFormat m_standIn;
-};
+}

@@ -1,7 +1,6 @@
 #include "editor/textsearch.h"
 
-#include <QTextBlock>
-#include <QTextDocument>
+#include "text/textstore.h"
 
 #include <algorithm>
 #include <array>
@@ -269,12 +268,6 @@ private:
     Units m_last{};
 };
 
-// Reading line by line costs a fixed amount per line on top of the
-// characters; past this many units the rest of the text is read in one
-// piece instead.
-constexpr qsizetype LocalBudget = 64 * 1024;
-constexpr qsizetype LineCost = 96;
-
 }
 
 TextMatch findMatchInText(QStringView text, QStringView word, qsizetype start, qsizetype end,
@@ -295,42 +288,34 @@ qsizetype findInText(QStringView text, QStringView word, qsizetype start, qsizet
     return findMatchInText(text, word, start, end, options).position;
 }
 
-TextMatch findInDocument(const QTextDocument& document, QStringView word, qsizetype start, qsizetype end,
-                         TextSearchOptions options)
+TextMatch findInStore(const TextStore& store, QStringView word, qint64 start, qint64 end,
+                      TextSearchOptions options)
 {
+    // Units read at once: a few kilobytes first (a Next finds its match
+    // nearby), doubling up to a megabyte. Each window also reads a few units
+    // either side for the word-boundary and surrogate tests, and the word's
+    // length beyond its end for a match that starts inside it.
+    constexpr qint64 FirstWindow = qint64(16) << 10;
+    constexpr qint64 LargestWindow = qint64(1) << 20;
+    constexpr qint64 Context = 2;
     const WordMatcher matcher(word, options);
-    const qsizetype textLength = document.characterCount() - 1;
-    start = std::max<qsizetype>(start, 0);
-    end = std::min(end, textLength);
-    if (matcher.isEmpty() || end - start < matcher.length())
+    start = std::max<qint64>(start, 0);
+    end = std::min(end, store.length());
+    const qint64 n = matcher.length();
+    if (matcher.isEmpty() || end - start < n)
         return {};
-
-    qsizetype resume = start;
-    if (!matcher.spansLines()) {
-        // A word without a line break lies inside one line: read the lines
-        // from start while that stays cheap.
-        qsizetype budget = LocalBudget;
-        QTextBlock block = document.findBlock(int(start));
-        qsizetype blockPos = block.isValid() ? block.position() : textLength;
-        while (block.isValid() && blockPos < end) {
-            const qsizetype blockLength = block.length();
-            if (blockLength + LineCost > budget)
-                break;
-            budget -= blockLength + LineCost;
-            const QString line = block.text();
-            const qsizetype hit = matcher.find(line, start - blockPos, end - blockPos);
-            if (hit >= 0)
-                return {blockPos + hit, matcher.length()};
-            blockPos += blockLength;
-            block = block.next();
-        }
-        if (!block.isValid() || blockPos >= end)
-            return {};
-        resume = std::max(start, blockPos);
+    QString text;
+    qint64 window = FirstWindow;
+    for (qint64 from = start; from < end; window = std::min(window * 2, LargestWindow)) {
+        const qint64 windowEnd = std::min(end, from + window);
+        const qint64 readFrom = std::max<qint64>(0, from - Context);
+        const qint64 readTo = std::min(store.length(), windowEnd + n + Context);
+        text.resize(0);
+        store.appendText(readFrom, readTo - readFrom, text);
+        const qsizetype at = matcher.find(text, from - readFrom, std::min(end, windowEnd + n) - readFrom);
+        if (at >= 0)
+            return {readFrom + at, n};
+        from = windowEnd;
     }
-    const QString text = document.toRawText();
-    const qsizetype pos = matcher.find(text, resume, end);
-    if (pos < 0)
-        return {};
-    return {pos, matcher.length()};
+    return {};
 }

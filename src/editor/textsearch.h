@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringView>
 
-class QTextDocument;
+class TextStore;
 
 // Forward search for a word, as the editor's find over a range does it.
 //
@@ -45,9 +45,7 @@ TextMatch findMatchInText(QStringView text, QStringView word, qsizetype start, q
 qsizetype findInText(QStringView text, QStringView word, qsizetype start, qsizetype end,
                      TextSearchOptions options);
 
-// Search in a document; positions are cursor positions. Nearby text is read
-// line by line from start; a search that goes far reads the rest of the
-// text in one piece, so the cost is close to the distance travelled and
-// never much above one pass over the whole text.
-TextMatch findInDocument(const QTextDocument& document, QStringView word, qsizetype start, qsizetype end,
-                         TextSearchOptions options);
+// Search in a text store, read in windows of a megabyte or so: never a
+// copy of the whole text.
+TextMatch findInStore(const TextStore& store, QStringView word, qint64 start, qint64 end,
+                      TextSearchOptions options);

@@ -1,27 +1,24 @@
 #pragma once
 
+#include "editor/textsearch.h"
+#include "editor/textview.h"
 #include "platform/colors.h"
 
-#include <QPlainTextEdit>
-
-// The editor control of every document: a plain-text edit with line and
-// column tracking, Ctrl+arrow/page view scrolling that leaves the caret
-// alone, an overwrite flag toggled by Insert, optional soft tabs,
-// auto-indent and back-space unindent, and the operations the commands use
-// (selection, replace selection, find over a range).
+// The editor control of every document: a plain-text view over the text
+// store with line and column tracking, Ctrl+arrow/page view scrolling that
+// leaves the caret alone, an overwrite flag toggled by Insert, optional soft
+// tabs, auto-indent and back-space unindent, and the operations the commands
+// use (selection, replace selection, find over a range).
 //
-// Positions are cursor positions in the document; the text length is the
-// document's character count minus one. Line breaks inside the editor are
-// paragraph breaks; text() gives them as "\n".
+// Positions are the store's: UTF-16 units of the text, every line break one
+// position, read back as "\n" by text().
 //
-// Two kinds of "line" meet here. The caret's line and column (OnPosChange,
-// soft tabs, auto-indent, unindent) count paragraphs, the lines of the file,
-// so a column means the same whether or not the paragraph wraps. The view's
-// lines (first visible line, line count, visible lines, set top line and the
-// Ctrl scrolling) count the rows the user sees, wrapped rows included, so
-// Ctrl+Down always moves the view by one row on screen, exactly as a click on
-// the scroll bar's arrow does.
-class TREdit : public QPlainTextEdit {
+// Lines are the lines of the text (between breaks), for the caret's line
+// and column as for the view's first visible line, line count and top line:
+// a document of a gigabyte is never wrapped whole, so wrapped rows are not
+// counted. The keyboard's view scrolling moves by rows on screen: Ctrl+Down
+// shows the next row, also inside a wrapped line.
+class TREdit : public TextView {
     Q_OBJECT
     Q_PROPERTY(QString RTFText READ rtfText WRITE setRtfText)
     Q_PROPERTY(int IndentSpace READ indentSpace WRITE setIndentSpace)
@@ -36,15 +33,13 @@ public:
     ~TREdit() override;
 
     // Whole content as plain text ("\n" between lines). Reading gives back
-    // every character as it was put in (no-break spaces, tabs, NUL, U+2028
-    // included); only line breaks are normalised: "\r\n", "\r", "\n" and
-    // U+2029 each become one line break, read back as "\n". Writing replaces
-    // the content, clears the undo history and puts the caret at the top.
-    QString rtfText() const;
+    // every character as it was put in; writing replaces the content as a
+    // load: the undo history is cleared and caret and view go to the top.
+    QString rtfText() const { return text(); }
     void setRtfText(const QString& text) { loadText(text); }
     // Writing the whole content, as a file's text is put into the editor:
-    // a load, not an edit.
-    void loadText(const QString& text);
+    // a load, not an edit (no contentsEdited).
+    void loadText(const QString& text) { setText(text); }
 
     // Soft-tab width; 0 switches soft tabs and unindent off. A negative
     // width is refused and the old value stays.
@@ -58,28 +53,26 @@ public:
     // The Insert key's mirror of the overwrite state (false at creation).
     bool isOverwriteFlag() const { return m_overwrite; }
 
-    // Paragraph and column of the selection start, zero-based, as last
-    // computed (on every selection change and key).
+    // Line and column of the selection start, zero-based, as last computed
+    // (on every selection change and key).
     int currentLine() const { return m_line; }
     int currentColumn() const { return m_column; }
 
-    // View rows (see above).
-    int firstVisibleLine() const;
+    int firstVisibleLine() const { return int(TextView::firstVisibleLine()); }
     // Rows that fit in the view (view height / font height), or -1 while the
     // control is not visible.
-    int visibleLineCount() const;
-    int lineCount() const;
-    // Scrolls so that line is the top row (clamped to 0 .. line count - 1,
-    // and to the last full page), leaving the caret where it is, then emits
-    // OnScrollV.
+    int visibleLineCount() const { return visibleRowCount(); }
+    int lineCount() const { return int(store().lineCount()); }
+    // Scrolls so that line's first row is the top one (clamped to 0 .. line
+    // count - 1, and to the last full page), leaving the caret where it is,
+    // then emits OnScrollV.
     void setTopLine(int line);
 
     // Text and selection operations.
-    int textLength() const;
-    QString text() const;
-    int selStart() const;
-    int selLength() const;
-    // Puts the caret at pos, collapsing the selection.
+    int textLength() const { return int(length()); }
+    int selStart() const { return int(selectionStart()); }
+    int selLength() const { return int(selectionEnd() - selectionStart()); }
+    // Puts the caret at pos, collapsing the selection, and shows it.
     void setSelStart(int pos);
     // Extends the selection from its start over length characters and
     // scrolls it into view.
@@ -88,15 +81,16 @@ public:
     void collapseSelection();
     // Replaces the selection; afterwards the caret stands after the text and
     // nothing is selected. canUndo false asks for the action not to be
-    // undone; the document keeps every change in its undo history anyway,
+    // undone; the text keeps every change in its undo history anyway,
     // because leaving one out would make undoing the earlier ones land at
     // wrong positions.
     void replaceSelection(const QString& text, bool canUndo);
     // Deletes the selection without touching the clipboard.
-    void clearSelection();
+    void clearSelection() { deleteSelection(); }
     // First occurrence of word lying wholly inside [start, start + length),
-    // or -1.
+    // or -1; findMatch also gives its length in the text.
     int findText(const QString& word, int start, int length, FindFlags flags) const;
+    TextMatch findMatch(const QString& word, qint64 start, qint64 end, TextSearchOptions options) const;
 
     // Look chosen in the Options dialog.
     void setBackgroundColor(TColor color);
@@ -107,36 +101,23 @@ public:
 Q_SIGNALS:
     // The text changed (typing, deleting, pasting, undo, replace, load).
     void Change();
-    // Every change of the text but a whole load (setRtfText): charsRemoved
-    // characters at position gave way to inserted. Positions and lengths
-    // count the text as text() gives it, a line break as one "\n".
-    void contentsEdited(int position, int charsRemoved, const QString& inserted);
     // The selection changed; InRow and InCol as currentLine/currentColumn.
     void OnPosChange(int InRow, int InCol);
     // Insert toggled the overwrite flag.
     void OnModeChange(bool IsStateOverwrite);
     // The view scrolled vertically (scroll bar, wheel, caret, Ctrl keys).
     void OnScrollV();
+    // The view scrolled horizontally: never, as lines wrap at the width.
     void OnScrollH();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void insertFromMimeData(const QMimeData* source) override;
-    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     void computeLineAndColumn();
     void selectionMoved();
-    void contentsChanged(int position, int charsRemoved, int charsAdded);
-    void reportEdit(int position, int charsAdded);
-    QString textBetween(int from, int to) const;
-    void keepLongBlockLayouts(int from, int to);
     void enforceFontStrategy();
-    void checkUnbrokenRuns(int from, int to);
-    void wrapAnywhereFor(QStringView incoming);
-    void setWrapAnywhere(bool on);
 
     bool handleViewKey(const QKeyEvent* event);
     bool unindentApplies() const;
@@ -150,20 +131,15 @@ private:
     bool m_autoIndent = false;
     bool m_overwrite = false;
     bool m_unindentPending = false;
-    bool m_settingTopLine = false;
-    bool m_loading = false;
-    // The text holds a run too long to wrap at word boundaries (see .cpp).
-    bool m_wrapAnywhere = false;
+    bool m_quietScroll = false;
     int m_line = 0;
     int m_column = 0;
-    // Counts content changes, so a key handler can tell whether the base
-    // control's handling of a key changed the text.
+    // Counts text changes, so a key handler can tell whether the view's own
+    // handling of a key changed the text.
     quint64 m_edits = 0;
-    // The text's length before the change being reported.
-    int m_length = 0;
     // Last selection told through OnPosChange.
-    int m_reportedStart = -1;
-    int m_reportedEnd = -1;
+    qint64 m_reportedStart = -1;
+    qint64 m_reportedEnd = -1;
     int m_reportedLine = -1;
     int m_reportedColumn = -1;
 };

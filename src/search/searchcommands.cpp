@@ -7,7 +7,6 @@
 #include "widgets/dialogform.h"
 
 #include <QLineEdit>
-#include <QTextDocument>
 
 SearchCommands::SearchCommands(Context context) : m_context(std::move(context)) {}
 
@@ -84,8 +83,7 @@ void SearchCommands::mnuNextClick()
 bool SearchCommands::searchAndSelect(TREdit* editor, const QString& word, TextSearchOptions options)
 {
     SearchLength = editor->textLength() - SearchStart;
-    const TextMatch match = findInDocument(*editor->document(), word, SearchStart,
-                                           qsizetype(SearchStart) + SearchLength, options);
+    const TextMatch match = editor->findMatch(word, SearchStart, qint64(SearchStart) + SearchLength, options);
     FoundPos = qint32(match.position);
     if (!match.found())
         return false; // a miss leaves the caret and the selection alone

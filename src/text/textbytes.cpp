@@ -102,23 +102,24 @@ Token tokenAt(const uchar* p, const uchar* end)
     return {n, n == 4 ? 2 : 1, false};
 }
 
-void putUtf8(QByteArray& out, char32_t cp)
+char* putUtf8(char* d, char32_t cp)
 {
     if (cp < 0x80) {
-        out.append(char(cp));
+        *d++ = char(cp);
     } else if (cp < 0x800) {
-        out.append(char(0xC0 | (cp >> 6)));
-        out.append(char(0x80 | (cp & 0x3F)));
+        *d++ = char(0xC0 | (cp >> 6));
+        *d++ = char(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out.append(char(0xE0 | (cp >> 12)));
-        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.append(char(0x80 | (cp & 0x3F)));
+        *d++ = char(0xE0 | (cp >> 12));
+        *d++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *d++ = char(0x80 | (cp & 0x3F));
     } else {
-        out.append(char(0xF0 | (cp >> 18)));
-        out.append(char(0x80 | ((cp >> 12) & 0x3F)));
-        out.append(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.append(char(0x80 | (cp & 0x3F)));
+        *d++ = char(0xF0 | (cp >> 18));
+        *d++ = char(0x80 | ((cp >> 12) & 0x3F));
+        *d++ = char(0x80 | ((cp >> 6) & 0x3F));
+        *d++ = char(0x80 | (cp & 0x3F));
     }
+    return d;
 }
 
 bool continuation(uchar c) { return (c & 0xC0) == 0x80; }
@@ -568,38 +569,128 @@ QString storedForm(QStringView text)
     return out;
 }
 
-std::vector<QByteArray> encode(QStringView text, Break style)
+namespace {
+
+// Writes runs of encoded text: each run a buffer of its largest size, cut
+// to what was written when it is handed over.
+class RunWriter {
+public:
+    explicit RunWriter(qsizetype maxBytes) : m_max(std::max<qsizetype>(maxBytes, 4)) {}
+
+    // Room for at least `bytes` more in the current run.
+    char* room(qsizetype bytes)
+    {
+        if (m_out && m_out + bytes > m_end)
+            flush();
+        if (!m_out) {
+            m_run.bytes = QByteArray(m_max, Qt::Uninitialized);
+            m_out = m_run.bytes.data();
+            m_end = m_out + m_max;
+        }
+        return m_out;
+    }
+    void wrote(char* to, qint64 units, qint64 breaks, bool ascii, bool raw)
+    {
+        m_out = to;
+        m_run.metrics.units += units;
+        m_run.metrics.breaks += breaks;
+        m_run.metrics.ascii = m_run.metrics.ascii && ascii;
+        m_run.metrics.valid = m_run.metrics.valid && !raw;
+    }
+    qsizetype left() const { return m_end - m_out; }
+    QByteArrayView current() const
+    {
+        return m_out ? QByteArrayView(m_run.bytes.constData(), m_out - m_run.bytes.constData()) : QByteArrayView();
+    }
+    void flush()
+    {
+        if (!m_out)
+            return;
+        m_run.bytes.truncate(m_out - m_run.bytes.constData());
+        m_runs.push_back(std::move(m_run));
+        m_run = EncodedRun();
+        m_out = m_end = nullptr;
+    }
+    std::vector<EncodedRun> take()
+    {
+        flush();
+        if (m_runs.empty())
+            m_runs.push_back(EncodedRun());
+        return std::move(m_runs);
+    }
+
+private:
+    qsizetype m_max;
+    std::vector<EncodedRun> m_runs;
+    EncodedRun m_run;
+    char* m_out = nullptr;
+    char* m_end = nullptr;
+};
+
+// Copies the ASCII units other than LF at the start of s[i..n) to d; returns
+// how many.
+qsizetype copyPlainAscii(const char16_t* s, qsizetype i, qsizetype n, char* d, qsizetype room)
 {
-    std::vector<QByteArray> runs;
+    const qsizetype start = i;
+    const qsizetype stop = std::min(n, i + room);
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    const __m128i ascii = _mm_set1_epi16(0x7F);
+    for (; i + 8 <= stop; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        // Units above 0x7F (as signed 16-bit numbers, those above 0x7FFF are
+        // negative: caught by the second test) or LF end the run.
+        const __m128i special = _mm_or_si128(_mm_or_si128(_mm_cmpgt_epi16(v, ascii), _mm_cmplt_epi16(v, _mm_setzero_si128())),
+                                             _mm_cmpeq_epi16(v, lf));
+        if (_mm_movemask_epi8(special) != 0)
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(d + (i - start)), _mm_packus_epi16(v, v));
+    }
+#endif
+    for (; i < stop && s[i] < 0x80 && s[i] != u'\n'; ++i)
+        d[i - start] = char(s[i]);
+    return i - start;
+}
+
+} // namespace
+
+std::vector<EncodedRun> encode(QStringView text, Break style, qsizetype maxBytes)
+{
+    RunWriter writer(maxBytes);
     const QByteArrayView lineBreak = breakBytes(style);
     const char16_t* s = text.utf16();
     const qsizetype n = text.size();
-    QByteArray run;
-    run.reserve(n + n / 2);
-    for (qsizetype i = 0; i < n; ++i) {
+    for (qsizetype i = 0; i < n;) {
+        char* d = writer.room(4);
+        const qsizetype plain = copyPlainAscii(s, i, n, d, writer.left());
+        if (plain > 0) {
+            writer.wrote(d + plain, plain, 0, true, false);
+            i += plain;
+            continue;
+        }
         const char16_t c = s[i];
-        if (c < 0x80) {
-            if (c == u'\n')
-                run.append(lineBreak);
-            else
-                run.append(char(c));
+        if (c == u'\n') {
+            std::memcpy(d, lineBreak.data(), std::size_t(lineBreak.size()));
+            writer.wrote(d + lineBreak.size(), 1, 1, true, false);
+            ++i;
         } else if (isRawByteStandIn(c)) {
             const char raw = char(c - RawByteBase);
-            if (!cleanJunction(run, QByteArrayView(&raw, 1))) {
-                runs.push_back(std::move(run));
-                run = QByteArray();
+            if (!cleanJunction(writer.current(), QByteArrayView(&raw, 1))) {
+                writer.flush();
+                d = writer.room(1);
             }
-            run.append(raw);
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
-            putUtf8(run, QChar::surrogateToUcs4(c, s[i + 1]));
+            *d = raw;
+            writer.wrote(d + 1, 1, 0, false, true);
             ++i;
         } else {
-            putUtf8(run, QChar::isSurrogate(c) ? char32_t(QChar::ReplacementCharacter) : char32_t(c));
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]);
+            const char32_t cp = pair ? QChar::surrogateToUcs4(c, s[i + 1])
+                : QChar::isSurrogate(c) ? char32_t(QChar::ReplacementCharacter) : char32_t(c);
+            writer.wrote(putUtf8(d, cp), pair ? 2 : 1, 0, false, false);
+            i += pair ? 2 : 1;
         }
     }
-    if (!run.isEmpty() || runs.empty())
-        runs.push_back(std::move(run));
-    return runs;
+    return writer.take();
 }
 
 } // namespace TextBytes

@@ -82,8 +82,14 @@ qsizetype tokenBoundaryAtOrBefore(QByteArrayView bytes, qsizetype byteOffset);
 QString storedForm(QStringView text);
 
 // Bytes for text in stored form, each "\n" written as style and each
-// U+EF80..U+EFFF as its raw byte. Usually one run; raw bytes that would
-// combine into a character are put in runs of their own.
-std::vector<QByteArray> encode(QStringView storedText, Break style);
+// U+EF80..U+EFFF as its raw byte, in runs of at most maxBytes (at least
+// four), each cut between two characters; raw bytes that would combine into
+// a character are put in runs of their own. Each run comes with what it
+// holds counted.
+struct EncodedRun {
+    QByteArray bytes;
+    Metrics metrics;
+};
+std::vector<EncodedRun> encode(QStringView storedText, Break style, qsizetype maxBytes);
 
 }

@@ -21,17 +21,11 @@ QByteArray joinedTail(QByteArrayView a, QByteArrayView b)
 TextFragment encodeFragment(QStringView text, TextBytes::Break style, qsizetype maxBytes)
 {
     TextFragment fragment;
-    for (QByteArray& run : TextBytes::encode(text, style)) {
-        qsizetype from = 0;
-        while (run.size() - from > maxBytes) {
-            const QByteArrayView rest = QByteArrayView(run).sliced(from);
-            qsizetype cut = TextBytes::tokenBoundaryAtOrBefore(rest, maxBytes);
-            if (cut == 0)
-                cut = maxBytes; // cannot happen: tokens are at most four bytes
-            fragment.appendWhole(TextChunk::from(rest.first(cut).toByteArray()));
-            from += cut;
-        }
-        fragment.append(TextChunk::from(from == 0 ? std::move(run) : run.sliced(from)), maxBytes);
+    for (TextBytes::EncodedRun& run : TextBytes::encode(text, style, maxBytes)) {
+        const TextBytes::Metrics& m = run.metrics;
+        TextChunk chunk{std::move(run.bytes), qint32(m.units), qint32(m.breaks), m.ascii, m.valid, 0};
+        chunk.renew();
+        fragment.append(std::move(chunk), maxBytes);
     }
     return fragment;
 }
@@ -167,10 +161,17 @@ qint64 TextStore::snapped(qint64 position) const
 
 QString TextStore::text(qint64 position, qint64 count) const
 {
+    QString out;
+    appendText(position, count, out);
+    return out;
+}
+
+void TextStore::appendText(qint64 position, qint64 count, QString& out) const
+{
     position = std::clamp<qint64>(position, 0, length());
     count = std::clamp<qint64>(count, 0, length() - position);
     if (count == 0)
-        return {};
+        return;
     // Read from character boundaries; an end or a start inside a surrogate
     // pair gives its half.
     const qint64 first = snapped(position);
@@ -179,8 +180,8 @@ QString TextStore::text(qint64 position, qint64 count) const
         end = snappedEnd + 2;
     const Location from = locateAt(first);
     const Location to = locateEnd(end);
-    QString out;
-    out.reserve(end - first);
+    const qsizetype base = out.size();
+    out.reserve(base + (end - first));
     for (qsizetype i = from.chunk; i <= to.chunk; ++i) {
         QByteArrayView bytes = m_chunks[std::size_t(i)].bytes;
         if (i == to.chunk)
@@ -189,9 +190,9 @@ QString TextStore::text(qint64 position, qint64 count) const
             bytes = bytes.sliced(from.byte);
         TextBytes::appendText(bytes, out);
     }
-    if (first != position || out.size() != count)
-        return out.sliced(position - first, count);
-    return out;
+    if (first != position)
+        out.remove(base, position - first);
+    out.truncate(base + count);
 }
 
 qint64 TextStore::lineOfPosition(qint64 position) const
@@ -247,26 +248,32 @@ TextStore::Change TextStore::replace(qint64 position, qint64 count, QStringView 
     return change;
 }
 
-std::vector<TextStore::Change> TextStore::undo()
+std::vector<TextStore::Change> TextStore::undo(const ChangeObserver& changed)
 {
     std::vector<Change> changes;
     if (!m_history.canUndo())
         return changes;
     UndoStep step = m_history.takeUndo();
-    for (auto r = step.records.rbegin(); r != step.records.rend(); ++r)
+    for (auto r = step.records.rbegin(); r != step.records.rend(); ++r) {
         changes.push_back(applyRecord(*r, false));
+        if (changed)
+            changed(changes.back());
+    }
     m_history.pushUndone(std::move(step));
     return changes;
 }
 
-std::vector<TextStore::Change> TextStore::redo()
+std::vector<TextStore::Change> TextStore::redo(const ChangeObserver& changed)
 {
     std::vector<Change> changes;
     if (!m_history.canRedo())
         return changes;
     UndoStep step = m_history.takeRedo();
-    for (UndoRecord& r : step.records)
+    for (UndoRecord& r : step.records) {
         changes.push_back(applyRecord(r, true));
+        if (changed)
+            changed(changes.back());
+    }
     m_history.pushRedone(std::move(step));
     return changes;
 }

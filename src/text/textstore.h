@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
+#include <functional>
 #include <vector>
 
 // A document's text: the file's own bytes (UTF-8, each line break as the
@@ -72,10 +74,13 @@ public:
     // its break (or the end of the text for the last line).
     QString text() const { return text(0, length()); }
     QString text(qint64 position, qint64 count) const;
+    void appendText(qint64 position, qint64 count, QString& out) const;
     qint64 lineOfPosition(qint64 position) const;
     qint64 lineStart(qint64 line) const;
     qint64 lineEnd(qint64 line) const;
     QString lineText(qint64 line) const { return text(lineStart(line), lineEnd(line) - lineStart(line)); }
+    // position, or the start of the surrogate pair it falls inside.
+    qint64 characterStart(qint64 position) const { return snapped(std::clamp<qint64>(position, 0, length())); }
 
     // The chunks in order: their bytes are the file's bytes (for a UTF-8
     // file), so saving streams them out.
@@ -96,11 +101,14 @@ public:
         return replace(position, count, {}, kind);
     }
 
-    // Undo and redo of whole steps; the changes made, in order.
+    // Undo and redo of whole steps. Each change made is told to changed as
+    // soon as it is made, so that what it inserted can be read; the changes,
+    // in order, are also returned.
+    using ChangeObserver = std::function<void(const Change&)>;
     bool canUndo() const { return m_history.canUndo(); }
     bool canRedo() const { return m_history.canRedo(); }
-    std::vector<Change> undo();
-    std::vector<Change> redo();
+    std::vector<Change> undo(const ChangeObserver& changed = {});
+    std::vector<Change> redo(const ChangeObserver& changed = {});
     UndoHistory& history() { return m_history; }
 
 private:

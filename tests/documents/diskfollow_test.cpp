@@ -40,7 +40,7 @@ protected:
     void typeAtEnd(const QString& text)
     {
         editor()->setFocus();
-        editor()->moveCursor(QTextCursor::End);
+        editor()->setSelStart(editor()->textLength());
         QTest::keyClicks(editor(), text);
     }
 

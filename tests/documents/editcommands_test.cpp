@@ -43,7 +43,7 @@ protected:
         Fp->editCommands().setSeparators({u'/', u':'});
         editor = docs().currentEditor();
         docs().LoadingDocument = true; // as a file is read: not modified
-        editor->setPlainText(QStringLiteral("hello word"));
+        editor->setRtfText(QStringLiteral("hello word"));
         docs().LoadingDocument = false;
         select(6, 4); // "word"
     }
@@ -99,7 +99,7 @@ TEST_F(EditCommandsTest, CopyAndCutNeedASelection)
     EXPECT_TRUE(Fp->btSave->isEnabled());
     EXPECT_TRUE(Fp->mnuSaveAll->isEnabled());
 
-    editor->moveCursor(QTextCursor::End);
+    editor->setSelStart(editor->textLength());
     Fp->mnuPaste->trigger();
     EXPECT_EQ(editor->text(), QStringLiteral("wordhello "));
 }

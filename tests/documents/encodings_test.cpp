@@ -60,7 +60,7 @@ protected:
     void typeAtEnd(TREdit* editor, const QString& text)
     {
         editor->setFocus();
-        editor->moveCursor(QTextCursor::End);
+        editor->setSelStart(editor->textLength());
         typeText(editor, text);
     }
 };

@@ -33,7 +33,7 @@ namespace {
 void typeInto(TREdit* editor, const QString& text)
 {
     editor->setFocus();
-    editor->moveCursor(QTextCursor::End);
+    editor->setSelStart(editor->textLength());
     QTest::keyClicks(editor, text);
 }
 

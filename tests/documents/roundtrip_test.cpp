@@ -132,7 +132,7 @@ TEST_F(RoundTripTest, EditingKeepsTheFileStyleAndEncoding)
     const QString path = writeFile(QStringLiteral("ancien.txt"), "caf\xE9\r\n");
     start({path});
     TREdit* editor = docs().currentEditor();
-    editor->moveCursor(QTextCursor::End);
+    editor->setSelStart(editor->textLength());
     editor->setFocus();
     typeText(editor, QStringLiteral("th\u00E9"));
     QTest::keyClick(editor, Qt::Key_Return);
@@ -144,7 +144,7 @@ TEST_F(RoundTripTest, EditingKeepsTheFileStyleAndEncoding)
     const QString script = writeFile(QStringLiteral("run.sh"), "#!/bin/sh\necho\n");
     start({script});
     editor = docs().currentEditor();
-    editor->moveCursor(QTextCursor::End);
+    editor->setSelStart(editor->textLength());
     editor->setFocus();
     QTest::keyClicks(editor, QStringLiteral("exit"));
     QTest::keyClick(editor, Qt::Key_Return);

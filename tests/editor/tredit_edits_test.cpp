@@ -6,8 +6,6 @@
 #include <QClipboard>
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -106,7 +104,7 @@ TEST_F(TREditEdits, EveryKindOfChangeIsToldExactly)
     select(1, 4);
     editor->clearSelection();
     expectMirrored("replace and clear");
-    editor->moveCursor(QTextCursor::End);
+    editor->setSelStart(editor->textLength());
     QTest::keyClicks(editor.get(), QStringLiteral(" at the end"));
     key(Qt::Key_Return);
     expectMirrored("at the end");
@@ -163,19 +161,16 @@ TEST_F(TREditEdits, ManyEditsAnywhereAddUp)
     const QStringList pieces = {QStringLiteral("a"), QStringLiteral("\n"), QStringLiteral("two\nlines"),
                                 QStringLiteral(" "), QString(QChar(0x2028)), QStringLiteral("\t\t")};
     for (int i = 0; i < 400; ++i) {
-        QTextCursor c(editor->document());
         const int length = editor->textLength();
         const int at = random.bounded(length + 1);
-        c.setPosition(at);
-        c.setPosition(std::min(length, at + random.bounded(8)), QTextCursor::KeepAnchor);
-        const bool block = i % 5 == 0; // several changes told as one
-        if (block)
-            c.beginEditBlock();
-        c.insertText(pieces[random.bounded(pieces.size())]);
-        if (block) {
-            c.setPosition(random.bounded(editor->textLength() + 1));
-            c.insertText(QStringLiteral("more"));
-            c.endEditBlock();
+        const int count = std::min(length, at + random.bounded(8)) - at;
+        const bool group = i % 5 == 0; // several changes undone as one
+        if (group)
+            editor->beginEditGroup();
+        editor->replaceRange(at, count, pieces[random.bounded(pieces.size())]);
+        if (group) {
+            editor->replaceRange(random.bounded(editor->textLength() + 1), 0, QStringLiteral("more"));
+            editor->endEditGroup();
         }
         if (i % 37 == 0)
             editor->undo();

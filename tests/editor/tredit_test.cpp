@@ -8,8 +8,6 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextBlock>
-#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -38,9 +36,13 @@ protected:
     {
         QTest::keyClick(editor.get(), Qt::Key(k), mods);
     }
-    QString line(int n) const { return editor->document()->findBlockByNumber(n).text(); }
-    // The paragraph shown in the view's top left corner.
-    QTextCursor topLeft() const { return editor->cursorForPosition(QPoint(1, 1)); }
+    QString line(int n) const { return editor->store().lineText(n); }
+    // The line shown in the view's top row, and the line at its foot.
+    qint64 topLine() const { return editor->store().lineOfPosition(editor->topPosition()); }
+    qint64 bottomLine() const
+    {
+        return editor->store().lineOfPosition(editor->positionAt(QPointF(10, editor->viewport()->height() - 2)));
+    }
 
     static QString numberedLines(int count)
     {
@@ -75,11 +77,11 @@ TEST_F(TREditTest, CtrlArrowsScrollTheViewByOneRowAndLeaveTheCaret)
     EXPECT_EQ(editor->firstVisibleLine(), 0);
     key(Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(editor->firstVisibleLine(), 1);
-    EXPECT_EQ(topLeft().blockNumber(), 1);
+    EXPECT_EQ(topLine(), 1);
     EXPECT_EQ(editor->selStart(), 3);
     EXPECT_EQ(scrolled.count(), 2); // once per key, even when nothing moved
     key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(topLeft().blockNumber(), 0);
+    EXPECT_EQ(topLine(), 0);
     EXPECT_EQ(editor->selLength(), 0);
 }
 
@@ -87,9 +89,8 @@ TEST_F(TREditTest, CtrlDownOverAWrappedParagraphShowsItsNextRow)
 {
     load(QString(2000, u'w') + QStringLiteral("\nnext"));
     key(Qt::Key_Down, Qt::ControlModifier);
-    const QTextCursor shown = topLeft();
-    EXPECT_EQ(shown.blockNumber(), 0);
-    EXPECT_GT(shown.positionInBlock(), 0);
+    EXPECT_EQ(topLine(), 0);
+    EXPECT_GT(editor->topPosition(), 0); // the second row of the first line
     EXPECT_EQ(editor->selStart(), 0);
 }
 
@@ -102,12 +103,14 @@ TEST_F(TREditTest, CtrlPageKeysMoveByAPageAndStopAtTheEnd)
     EXPECT_EQ(editor->firstVisibleLine(), page);
     for (int i = 0; i < 200 / page + 2; ++i)
         key(Qt::Key_PageDown, Qt::ControlModifier);
-    EXPECT_EQ(editor->firstVisibleLine(), editor->verticalScrollBar()->maximum());
-    EXPECT_LE(editor->firstVisibleLine(), editor->lineCount() - 1);
-    EXPECT_EQ(editor->cursorForPosition(QPoint(1, editor->viewport()->height() - 2)).blockNumber(), 199);
+    const int last = editor->firstVisibleLine();
+    EXPECT_GE(last, 200 - page - 1);
+    EXPECT_EQ(bottomLine(), 199);
+    key(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(editor->firstVisibleLine(), last);
     key(Qt::Key_PageUp, Qt::ControlModifier);
     key(Qt::Key_PageUp, Qt::ControlModifier);
-    EXPECT_EQ(editor->firstVisibleLine(), editor->verticalScrollBar()->maximum() - 2 * page);
+    EXPECT_EQ(editor->firstVisibleLine(), last - 2 * page);
     EXPECT_EQ(editor->selStart(), 5);
 
     editor->hide();
@@ -310,7 +313,7 @@ TEST_F(TREditTest, ReloadingShowsTheNewTextFromItsStart)
     load(numberedLines(250));
     EXPECT_EQ(editor->firstVisibleLine(), 0);
     EXPECT_EQ(editor->selStart(), 0);
-    EXPECT_FALSE(editor->document()->isUndoAvailable());
+    EXPECT_FALSE(editor->isUndoAvailable());
 }
 
 TEST_F(TREditTest, EditingInsideAVeryLongLineKeepsTheText)
@@ -323,29 +326,6 @@ TEST_F(TREditTest, EditingInsideAVeryLongLineKeepsTheText)
     EXPECT_EQ(editor->currentColumn(), 50'001);
 }
 
-// Wrapping a long run without spaces at word boundaries takes time in the
-// square of its length; such texts wrap anywhere.
-TEST_F(TREditTest, TextsWithLongRunsWithoutSpacesWrapAnywhere)
-{
-    const QString run(5000, u'x');
-    load(QStringLiteral("a b"), 1);
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
-    QApplication::clipboard()->setText(run);
-    editor->paste();
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
-    EXPECT_EQ(editor->text(), u'a' + run + QStringLiteral(" b"));
-
-    load(QString(3000, u'a') + u' ' + QString(3000, u'b'), 3001);
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
-    key(Qt::Key_Backspace);
-    QApplication::processEvents();
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
-
-    load(run + QStringLiteral("\nend"));
-    EXPECT_EQ(editor->wordWrapMode(), QTextOption::WrapAnywhere);
-    EXPECT_EQ(editor->rtfText(), run + QStringLiteral("\nend"));
-}
-
 } // namespace
 
 TEST_F(TREditTest, BytesKeptFromAFileAreDrawnAsBoxes)
@@ -353,11 +333,8 @@ TEST_F(TREditTest, BytesKeptFromAFileAreDrawnAsBoxes)
     // U+EFE9 holds the byte E9 of a damaged UTF-8 file; fonts draw nothing
     // for it, the editor a framed box.
     load(QStringLiteral("x\uEFE9y"));
-    QTextCursor at(editor->document());
-    at.setPosition(1);
-    const QRect start = editor->cursorRect(at);
-    at.setPosition(2);
-    const QRect end = editor->cursorRect(at);
+    const QRect start = editor->cursorRect(1);
+    const QRect end = editor->cursorRect(2);
     ASSERT_GT(end.left(), start.left());
 
     const QImage shot = editor->viewport()->grab().toImage();

@@ -103,7 +103,7 @@ TEST_F(ListOpenTest, DoubleClickingAFileOpensItInANewTab)
     EXPECT_EQ(docs().current().Path, readme);
     EXPECT_EQ(docs().current().Extension, QStringLiteral(".txt"));
     EXPECT_EQ(Fp->lbFpInfoFichier->text(), readme);
-    EXPECT_EQ(docs().currentEditor()->document()->toRawText(), QStringLiteral("Read me\u2029please"));
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("Read me\nplease"));
     EXPECT_EQ(docs().current().Modified, 0u);
     EXPECT_FALSE(docs().LoadingDocument);
     EXPECT_FALSE(Fp->mnuSave->isEnabled());
@@ -180,7 +180,7 @@ TEST_F(ListOpenTest, ANameWithQuotesOpensThatVeryFile)
     open("say \"hi\".txt");
     ASSERT_EQ(tabs(), 2);
     EXPECT_EQ(docs().current().Path, odd);
-    EXPECT_EQ(docs().currentEditor()->document()->toRawText(), QStringLiteral("quoted"));
+    EXPECT_EQ(docs().currentEditor()->text(), QStringLiteral("quoted"));
 }
 
 TEST_F(ListOpenTest, ColumnWidthsSurviveARestartAndNoIdentifierIsLeft)

@@ -12,7 +12,6 @@
 
 #include <QLineEdit>
 #include <QTest>
-#include <QTextCursor>
 
 // The whole program, driven through the Edition menu and the two dialogs
 // as a user would.
@@ -22,7 +21,7 @@ protected:
 
     void setText(const QString& text)
     {
-        editor()->setPlainText(text);
+        editor()->setRtfText(text);
         QApplication::processEvents();
     }
 
@@ -70,15 +69,13 @@ protected:
 
     int selStart() { return editor()->selStart(); }
     int selLength() { return editor()->selLength(); }
-    QString selected() { return editor()->textCursor().selectedText(); }
+    QString selected() { return editor()->selectedText(); }
     QString text() { return editor()->text(); }
 
     // A mouse click into the text at a position: caret there, no selection.
     void clickAt(int position)
     {
-        QTextCursor c(editor()->document());
-        c.setPosition(position);
-        const QRect r = editor()->cursorRect(c);
+        const QRect r = editor()->cursorRect(position);
         QTest::mouseClick(editor()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 1, r.center().y()));
     }
 

@@ -1,6 +1,7 @@
 #include "editor/textsearch.h"
 
-#include <QTextDocument>
+#include "text/textstore.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,14 +16,14 @@ qsizetype find(const QString& text, const QString& word, TextSearchOptions optio
     return findInText(text, word, start, end < 0 ? text.size() : end, options);
 }
 
-// The same search through a document, which reads lines and whole text
-// differently; both must agree with the flat text.
+// The same search through a text store, which reads the text in windows;
+// both must agree with the flat text.
 TextMatch findDoc(const QString& text, const QString& word, TextSearchOptions options = anyCase,
                   qsizetype start = 0, qsizetype end = -1)
 {
-    QTextDocument document;
-    document.setPlainText(text);
-    return findInDocument(document, word, start, end < 0 ? text.size() : end, options);
+    TextStore store;
+    store.setText(text);
+    return findInStore(store, word, start, end < 0 ? text.size() : end, options);
 }
 
 }
@@ -155,37 +156,42 @@ TEST(TextSearch, LineBreaksInTheWordMatchLineBreaks)
     EXPECT_EQ(find(text, QStringLiteral("TWO\nTHREE"), matchCase), -1);
 }
 
-TEST(TextSearch, DocumentSearchReadsNearAndFarText)
+TEST(TextSearch, StoreSearchReadsAcrossItsWindows)
 {
-    // Enough lines that a search from the top goes past the lines read one
-    // by one; the far reading must give the same positions.
+    // More than the largest window, with the needle across the first
+    // megabyte's end: every window must give the same positions.
     QString text;
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; text.size() < (1 << 20) - 40; ++i)
         text += QStringLiteral("line %1 with some words in it\n").arg(i);
-    text += QStringLiteral("Needle\u00A0here at the end");
-    QTextDocument document;
-    document.setPlainText(text);
-    const qsizetype length = document.characterCount() - 1;
+    text += QString((1 << 20) - 3 - text.size(), u' ');
+    text += QStringLiteral("Needle\u00A0here at the end\n");
+    for (int i = 0; i < 20'000; ++i)
+        text += QStringLiteral("more %1 with words\n").arg(i);
+    TextStore store;
+    store.setText(text);
+    const qint64 length = store.length();
     ASSERT_EQ(length, text.size());
 
-    const qsizetype expected = text.indexOf(QStringLiteral("Needle"));
-    EXPECT_EQ(findInDocument(document, QStringLiteral("needle"), 0, length, anyCase).position, expected);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("needle\u00A0here"), 0, length, wholeWord).position, expected);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("needle"), 0, length, matchCase).position, -1);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("needle"), expected + 1, length, anyCase).position, -1);
-    EXPECT_EQ(findInDocument(document, QStringLiteral("Needle"), 0, expected + 5, anyCase).position, -1);
+    const qsizetype expected = (1 << 20) - 3;
+    ASSERT_EQ(text.indexOf(QStringLiteral("Needle")), expected);
+    EXPECT_EQ(findInStore(store, QStringLiteral("needle"), 0, length, anyCase).position, expected);
+    EXPECT_EQ(findInStore(store, QStringLiteral("needle\u00A0here"), 0, length, wholeWord).position, expected);
+    EXPECT_EQ(findInStore(store, QStringLiteral("needle"), 0, length, matchCase).position, -1);
+    EXPECT_EQ(findInStore(store, QStringLiteral("needle"), expected + 1, length, anyCase).position, -1);
+    EXPECT_EQ(findInStore(store, QStringLiteral("Needle"), 0, expected + 5, anyCase).position, -1);
+    EXPECT_EQ(findInStore(store, QStringLiteral("eedle"), 0, length, wholeWord).position, -1);
 
     // Every occurrence in turn, from the end of the previous one.
-    const QString word = QStringLiteral("line 4999");
-    qsizetype from = 0;
+    qint64 from = 0;
     int hits = 0;
-    for (TextMatch m; (m = findInDocument(document, QStringLiteral("WITH"), from, length, wholeWord)).found();) {
-        EXPECT_EQ(m.position, text.indexOf(QStringLiteral("with"), from));
+    for (TextMatch m; (m = findInStore(store, QStringLiteral("WITH"), from, length, wholeWord)).found();) {
+        ASSERT_EQ(m.position, text.indexOf(QStringLiteral("with"), from));
         from = m.position + m.length;
         ++hits;
     }
-    EXPECT_EQ(hits, 5000);
-    EXPECT_EQ(findInDocument(document, word, 0, length, wholeWord).position, text.indexOf(word));
+    EXPECT_EQ(hits, text.count(QStringLiteral(" with ")));
+    const QString last = QStringLiteral("more 19999");
+    EXPECT_EQ(findInStore(store, last, 0, length, wholeWord).position, text.indexOf(last));
 }
 
 TEST(TextSearch, DocumentSearchAgreesWithFlatText)

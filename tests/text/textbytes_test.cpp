@@ -26,11 +26,14 @@ TEST(TextBytes, AJunctionIsCleanUnlessATokenWouldSpanIt)
 
 TEST(TextBytes, RawBytesThatWouldSpellACharacterAreKeptInRunsOfTheirOwn)
 {
-    const std::vector<QByteArray> runs = TextBytes::encode(QStringView(u"a\uEFE2\uEF82\uEFAC\n"), TextBytes::Break::CR);
+    const auto runs = TextBytes::encode(QStringView(u"a\uEFE2\uEF82\uEFAC\n"), TextBytes::Break::CR, 100);
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0], QByteArray("a\xE2\x82"));
-    EXPECT_EQ(runs[1], QByteArray("\xAC\r"));
-    EXPECT_EQ(TextBytes::toText(runs[0]) + TextBytes::toText(runs[1]), QStringView(u"a\uEFE2\uEF82\uEFAC\n").toString());
+    EXPECT_EQ(runs[0].bytes, QByteArray("a\xE2\x82"));
+    EXPECT_EQ(runs[1].bytes, QByteArray("\xAC\r"));
+    EXPECT_EQ(TextBytes::toText(runs[0].bytes) + TextBytes::toText(runs[1].bytes), QStringView(u"a\uEFE2\uEF82\uEFAC\n").toString());
+    EXPECT_EQ(runs[1].metrics.units, 2);
+    EXPECT_EQ(runs[1].metrics.breaks, 1);
+    EXPECT_FALSE(runs[1].metrics.valid);
 }
 
 } // namespace
