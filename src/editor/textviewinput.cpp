@@ -154,8 +154,12 @@ bool TextViewInput::editKey(QKeyEvent* event)
     else if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier))
         v.deleteBackward(false);
     else if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-             && !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
+             && !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier))) {
+        // A new line starts a new undo step: Undo takes back one line's
+        // typing at a time.
+        v.m_store.history().closeRun();
         v.replaceSelection(u"\n", EditKind::Typing);
+    }
     else
         return false;
     return true;

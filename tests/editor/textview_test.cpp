@@ -130,6 +130,14 @@ TEST_F(TextViewTest, KeysSelectCutCopyPasteAndUndoInSteps)
     EXPECT_EQ(view->text(), QStringLiteral(" two"));
     key(Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(view->text(), QStringLiteral(" twoone"));
+
+    // Return starts a new step, which the next line's typing joins.
+    key(Qt::Key_End);
+    type(QStringLiteral("ab"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("cd"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view->text(), QStringLiteral(" twooneab"));
 }
 
 TEST_F(TextViewTest, BackspaceAndDeleteTakeWholeCharacters)
