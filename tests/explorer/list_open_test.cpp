@@ -242,7 +242,7 @@ TEST_F(ListOpenTest, NamesThatAreNotUtf8OpenSaveAndFollowTheirOwnFiles)
     // Saved into its own file, and only there.
     TREdit* editor = docs().currentEditor();
     editor->setFocus();
-    editor->moveCursor(QTextCursor::End);
+    editor->setSelStart(editor->textLength());
     QTest::keyClicks(editor, QStringLiteral("saved"));
     Fp->btSave->click();
     EXPECT_EQ(readNative(odd), "octet FF\nsaved");
