@@ -69,8 +69,9 @@ public:
     // identifiers that are not recorded are then accepted silently.
     void Shutdown();
 
-    // Shows the leak warning; the default is a warning box with an OK button
-    // while an application object exists, and the error output otherwise.
+    // Test seam. Shows the leak warning; the default is a warning box with
+    // an OK button while an application object exists, and the error output
+    // otherwise.
     using LeakWarning = std::function<void(const QString& text)>;
     LeakWarning setLeakWarning(LeakWarning warning);
 

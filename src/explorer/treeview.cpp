@@ -154,7 +154,8 @@ void TSxCustomTreeView::paintEvent(QPaintEvent* event)
 
 // ---------------------------------------------------------------------------
 
-TSxExplorerTreeView::TSxExplorerTreeView(QWidget* parent) : TSxCustomTreeView(parent)
+TSxExplorerTreeView::TSxExplorerTreeView(QWidget* parent, EditingCheck mayEdit)
+    : TSxCustomTreeView(parent), m_mayEdit(std::move(mayEdit))
 {
     m_model = new TSxTreeModel(this);
     m_loader = new TSxTreeLoader(*m_model, this);
@@ -532,7 +533,7 @@ bool TSxExplorerTreeView::edit(const QModelIndex& index, EditTrigger trigger, QE
         if (!node || !node->parent() || node == rootNode() || !parent
             || !HasAttribute(TSxAttr::CanRename, *parent, node->RelativeID))
             return false;
-        if (onEditing && !onEditing(node))
+        if (m_mayEdit && !m_mayEdit(node))
             return false;
     }
     return TSxCustomTreeView::edit(index, trigger, event);

@@ -112,7 +112,11 @@ public:
     enum TSxDragMode { dmManual, dmAutomatic };
     Q_ENUM(TSxDragMode)
 
-    explicit TSxExplorerTreeView(QWidget* parent = nullptr);
+    // Asked before a node's label is edited; false refuses. None allows
+    // every label the item lets be renamed.
+    using EditingCheck = std::function<bool(TSxTreeNode*)>;
+
+    explicit TSxExplorerTreeView(QWidget* parent = nullptr, EditingCheck mayEdit = {});
     ~TSxExplorerTreeView() override;
 
     // Published properties.
@@ -185,9 +189,6 @@ public:
     // (the rules are in dropdata.h).
     quint32 dropEffectFor(const TSxTreeNode* node, const QMimeData* data, Qt::KeyboardModifiers keys) const;
 
-    // Asked before a label is edited; false refuses.
-    std::function<bool(TSxTreeNode*)> onEditing;
-
     // How many batches of namespace changes have been applied.
     int refreshCount() const;
 
@@ -230,6 +231,7 @@ private:
     bool labelEdited(TSxTreeNode* node, const QString& text);
     void DropFiles(TSxTreeNode* target, quint32 effect, const QMimeData* data);
 
+    const EditingCheck m_mayEdit;
     TSxTreeModel* m_model = nullptr;
     TSxTreeLoader* m_loader = nullptr;
     ExplorerListLink* m_list = nullptr;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTest>
 
@@ -175,6 +176,31 @@ TEST_F(TreeTest, RenamingNeedsTheOptionAndNeverOverwrites)
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(pathFromIdList(child->AbsoluteID), disk.path(QStringLiteral("m/zzz/child")));
     EXPECT_TRUE(tree->notifier() != nullptr);
+}
+
+TEST_F(TreeTest, ALabelIsEditedOnlyWhenTheEditingCheckAllows)
+{
+    disk.mkdir(QStringLiteral("kept"));
+    disk.mkdir(QStringLiteral("free"));
+    QStringList asked;
+    tree = std::make_unique<TSxExplorerTreeView>(nullptr, [&](TSxTreeNode* node) {
+        asked << node->text;
+        return node->text != QStringLiteral("kept");
+    });
+    tree->setFolderTypes(TSxExplorerTreeView::ftFolders);
+    tree->setCustomRootDirectory(disk.root());
+    load();
+    tree->show();
+    // F2 on a node, as a user asks for its label.
+    const auto pressF2On = [&](TSxTreeNode* target) {
+        tree->setCurrentIndex(tree->indexOfNode(target));
+        QTest::keyClick(tree.get(), Qt::Key_F2);
+        return tree->findChild<QLineEdit*>() != nullptr && tree->findChild<QLineEdit*>()->isVisible();
+    };
+    EXPECT_FALSE(pressF2On(node(QStringLiteral("kept"))));
+    EXPECT_FALSE(pressF2On(tree->rootNode())); // never renamed, nor asked about
+    EXPECT_TRUE(pressF2On(node(QStringLiteral("free"))));
+    EXPECT_EQ(asked, QStringList({"kept", "free"}));
 }
 
 TEST_F(TreeTest, DragOffersTheSelectedFolder)
