@@ -346,6 +346,75 @@ QByteArray TSxShellFolder::nativePathOf(PidlView relativeId) const
 
 QString TSxShellFolder::pathOf(PidlView relativeId) const { return NativeNames::fromNative(nativePathOf(relativeId)); }
 
+namespace {
+
+bool wanted(TSxAttributes mask, TSxAttributes bits) { return (mask & bits) != 0; }
+
+// What an item's kind and name tell without asking the disk.
+TSxAttributes shapeAttributes(bool folder, bool onDisk, bool hidden)
+{
+    TSxAttributes a = 0;
+    if (folder)
+        a |= TSxAttr::Folder;
+    if (onDisk) {
+        a |= TSxAttr::FileSystem | TSxAttr::CanLink;
+        if (folder)
+            a |= TSxAttr::FileSysAncestor;
+    }
+    if (hidden)
+        a |= TSxAttr::Hidden | TSxAttr::Ghosted;
+    return a;
+}
+
+// Whether the item is still there.
+bool itemExists(ItemKind kind, const QByteArray& path)
+{
+    struct stat st {};
+    if (kind == ItemKind::Home)
+        return isDirectoryPath(path);
+    if (kind == ItemKind::Drive)
+        return TSxVolumeTable::current().volumeAt(path) != nullptr;
+    if (kind == ItemKind::FileItem)
+        return lstatPath(path, st);
+    return true;
+}
+
+// What the disk says of an item that has a path, for the bits of mask.
+TSxAttributes diskAttributes(const QByteArray& path, bool fileItem, bool folder, TSxAttributes mask)
+{
+    TSxAttributes a = 0;
+    if (wanted(mask, TSxAttr::Link) && fileItem) {
+        struct stat st {};
+        if (lstatPath(path, st) && S_ISLNK(st.st_mode))
+            a |= TSxAttr::Link;
+    }
+    if (wanted(mask, TSxAttr::ReadOnly) && isReadOnly(path))
+        a |= TSxAttr::ReadOnly;
+    if (wanted(mask, TSxAttr::CanCopy) && ::access(path.constData(), R_OK) == 0)
+        a |= TSxAttr::CanCopy;
+    if (wanted(mask, TSxAttr::CanRename | TSxAttr::CanDelete | TSxAttr::CanMove) && fileItem
+        && ::access(parentPath(path).constData(), W_OK) == 0)
+        a |= TSxAttr::CanRename | TSxAttr::CanDelete | TSxAttr::CanMove;
+    if (wanted(mask, TSxAttr::DropTarget)) {
+        struct stat st {};
+        const bool writable = ::access(path.constData(), W_OK) == 0;
+        const bool program = !folder && statPath(path, st) && S_ISREG(st.st_mode)
+                             && ::access(path.constData(), X_OK) == 0;
+        if ((folder && writable) || program)
+            a |= TSxAttr::DropTarget;
+    }
+    if (wanted(mask, TSxAttr::Removable)) {
+        const TSxDriveType type = TSxVolumeTable::current().driveType(path);
+        if (type == TSxDriveType::Removable || type == TSxDriveType::CdRom)
+            a |= TSxAttr::Removable;
+    }
+    if (wanted(mask, TSxAttr::Compressed) && fileItem && isCompressed(path))
+        a |= TSxAttr::Compressed;
+    return a;
+}
+
+}
+
 TSxAttributes TSxShellFolder::attributesOf(PidlView relativeId, TSxAttributes mask) const
 {
     if (relativeId.isEmpty() || mask == 0)
@@ -358,68 +427,18 @@ TSxAttributes TSxShellFolder::attributesOf(PidlView relativeId, TSxAttributes ma
     const QByteArray path = nativePathFromIdList(id);
     const bool fileItem = kind == ItemKind::FileItem;
     const bool folder = !fileItem || id.lastIsFolder();
-    const bool hidden = fileItem && id.lastName().startsWith('.');
-    auto wanted = [mask](TSxAttributes bits) { return (mask & bits) != 0; };
 
-    TSxAttributes a = 0;
-    if (folder)
-        a |= TSxAttr::Folder;
-    if (!path.isEmpty()) {
-        a |= TSxAttr::FileSystem | TSxAttr::CanLink;
-        if (folder)
-            a |= TSxAttr::FileSysAncestor;
-    }
-    if (hidden)
-        a |= TSxAttr::Hidden | TSxAttr::Ghosted;
-
-    if (wanted(TSxAttr::Validate)) {
-        struct stat st {};
-        bool valid = true;
-        if (kind == ItemKind::Home)
-            valid = isDirectoryPath(path);
-        else if (kind == ItemKind::Drive)
-            valid = TSxVolumeTable::current().volumeAt(path) != nullptr;
-        else if (fileItem)
-            valid = lstatPath(path, st);
-        if (valid)
-            a |= TSxAttr::Validate;
-    }
-    if (wanted(TSxAttr::HasSubfolder) && folder) {
+    TSxAttributes a = shapeAttributes(folder, !path.isEmpty(), fileItem && id.lastName().startsWith('.'));
+    if (wanted(mask, TSxAttr::Validate) && itemExists(kind, path))
+        a |= TSxAttr::Validate;
+    if (wanted(mask, TSxAttr::HasSubfolder) && folder) {
         const bool has = kind == ItemKind::DrivesFolder ? !TSxVolumeTable::current().volumes().empty()
                                                         : hasVisibleSubfolder(path);
         if (has)
             a |= TSxAttr::HasSubfolder;
     }
-    if (path.isEmpty())
-        return a & mask;
-
-    if (wanted(TSxAttr::Link) && fileItem) {
-        struct stat st {};
-        if (lstatPath(path, st) && S_ISLNK(st.st_mode))
-            a |= TSxAttr::Link;
-    }
-    const bool writable = ::access(path.constData(), W_OK) == 0;
-    if (wanted(TSxAttr::ReadOnly) && isReadOnly(path))
-        a |= TSxAttr::ReadOnly;
-    if (wanted(TSxAttr::CanCopy) && ::access(path.constData(), R_OK) == 0)
-        a |= TSxAttr::CanCopy;
-    if (wanted(TSxAttr::CanRename | TSxAttr::CanDelete | TSxAttr::CanMove) && fileItem
-        && ::access(parentPath(path).constData(), W_OK) == 0)
-        a |= TSxAttr::CanRename | TSxAttr::CanDelete | TSxAttr::CanMove;
-    if (wanted(TSxAttr::DropTarget)) {
-        struct stat st {};
-        const bool program = !folder && statPath(path, st) && S_ISREG(st.st_mode)
-                             && ::access(path.constData(), X_OK) == 0;
-        if ((folder && writable) || program)
-            a |= TSxAttr::DropTarget;
-    }
-    if (wanted(TSxAttr::Removable)) {
-        const TSxDriveType type = TSxVolumeTable::current().driveType(path);
-        if (type == TSxDriveType::Removable || type == TSxDriveType::CdRom)
-            a |= TSxAttr::Removable;
-    }
-    if (wanted(TSxAttr::Compressed) && fileItem && isCompressed(path))
-        a |= TSxAttr::Compressed;
+    if (!path.isEmpty())
+        a |= diskAttributes(path, fileItem, folder, mask);
     return a & mask;
 }
 
