@@ -129,6 +129,26 @@ TEST(DirectoryWatcher, ThousandCreationsGiveOneReport)
     EXPECT_LE(log.details(), most);
 }
 
+TEST(DirectoryWatcher, APauseLongerThanTheQuietPeriodPartsTwoBursts)
+{
+    // Four quiet periods of 100 ms, yet within the longest delay of half a
+    // second: the first change has been reported on its own when the second
+    // one comes.
+    constexpr int pauseMs = 400;
+    TempTree tree;
+    TSxThreadFileNotifier watcher;
+    ReportLog log(watcher);
+    watcher.watch(tree.root());
+    waitUntilWatching(watcher);
+
+    tree.write("one");
+    QTest::qWait(pauseMs);
+    tree.write("two");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.names() >= 2; }, ArrivalTimeoutMs));
+    QTest::qWait(SilenceMs);
+    EXPECT_EQ(log.names(), 2);
+}
+
 TEST(DirectoryWatcher, HaltedWatcherNeverReportsEvenWithAReportQueued)
 {
     TempTree tree;

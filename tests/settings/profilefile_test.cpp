@@ -149,6 +149,13 @@ TEST(ProfileFile, KeepsTheFilesLineBreaks)
     EXPECT_EQ(ProfileFile::fromBytes("[s]\r\nk=1\r\n").value(QStringLiteral("s"), QStringLiteral("k")),
               QStringLiteral("1"));
 
+    // A blank line of a CRLF file is blank too: a new key goes before it, and
+    // a new section after it without one more.
+    ProfileFile parted = ProfileFile::fromBytes("[s]\r\nk=1\r\n\r\n[t]\r\nm=4\r\n \r\n");
+    parted.writeString(QStringLiteral("s"), QStringLiteral("n"), QStringLiteral("3"));
+    parted.writeString(QStringLiteral("u"), QStringLiteral("o"), QStringLiteral("5"));
+    EXPECT_EQ(parted.toBytes(), QByteArray("[s]\r\nk=1\r\nn=3\r\n\r\n[t]\r\nm=4\r\n \r\n[u]\r\no=5\r\n"));
+
     ProfileFile unterminated = ProfileFile::fromBytes("[s]\nk=1");
     unterminated.writeString(QStringLiteral("s"), QStringLiteral("k"), QStringLiteral("2"));
     EXPECT_EQ(unterminated.toBytes(), QByteArray("[s]\nk=2"));
