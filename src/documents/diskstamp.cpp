@@ -1,8 +1,7 @@
 #include "documents/diskstamp.h"
 
 #include "platform/nativenames.h"
-
-#include <QHashFunctions>
+#include "recovery/crc32c.h"
 
 #include <sys/stat.h>
 
@@ -38,11 +37,7 @@ DiskStamp DiskStamp::ofDescriptor(int fd)
     return fromStat(st);
 }
 
-quint64 DiskStamp::hashOf(QByteArrayView bytes)
-{
-    // Seed 0: the same bytes give the same hash throughout the run.
-    return quint64(qHashBits(bytes.data(), size_t(bytes.size()), 0));
-}
+quint64 DiskStamp::hashOf(QByteArrayView bytes) { return crc32c(bytes); }
 
 bool DiskStamp::sameMetadata(const DiskStamp& other) const
 {

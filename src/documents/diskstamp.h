@@ -8,7 +8,8 @@
 // link is followed) say at once that nothing happened; when they differ,
 // the content decides, so that a file touched or rewritten with the same
 // bytes (a checkout, a "touch") does not count as changed. The content is
-// known by a 64-bit hash, compared within one run only.
+// known by its CRC-32C, the same from one run to the next, so the recovery
+// journals can check a file against it after a restart.
 struct DiskStamp {
     bool exists = false;
     quint64 device = 0;
