@@ -82,13 +82,13 @@ void RecoveryJournal::edited(DocumentId id, qint64 position, qint64 removed, QSt
 
 // The journal's first content: a copy of the text (the change included),
 // or, for a long text read from a file, the change alone.
-void RecoveryJournal::start(DocumentId id, Document& d, qint64 lengthBefore)
+void RecoveryJournal::start(DocumentId id, Document& d, qint64 lengthBefore, bool withCopy)
 {
     d.header = d.source.header();
     d.header.sessionStarted = m_session->started();
     d.header.order = qint64(id);
     d.file = std::make_shared<JournalFile>(journalPath(id));
-    d.reliesOnFile = d.header.base && lengthBefore > SnapshotLimit;
+    d.reliesOnFile = !withCopy && d.header.base && lengthBefore > SnapshotLimit;
     d.resync = false;
     d.reported = false;
     d.appended.clear();
@@ -97,6 +97,17 @@ void RecoveryJournal::start(DocumentId id, Document& d, qint64 lengthBefore)
     d.copy.reset();
     if (!d.reliesOnFile)
         d.copy = d.source.text();
+}
+
+void RecoveryJournal::changedWithoutEdit(DocumentId id)
+{
+    const auto it = m_documents.find(id);
+    if (it == m_documents.end() || it->second.file)
+        return;
+    Document& d = it->second;
+    start(id, d, 0, true);
+    d.length = d.copy->size();
+    schedule(m_flushDelay);
 }
 
 void RecoveryJournal::takeSnapshot(Document& d)

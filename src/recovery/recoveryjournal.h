@@ -73,6 +73,9 @@ public:
     // A change of its text (not a whole load): removed characters at
     // position replaced by inserted, leaving the text lengthAfter long.
     void edited(DocumentId id, qint64 position, qint64 removed, QStringView inserted, qint64 lengthAfter);
+    // It has unsaved changes that came without an edit (its file went away):
+    // its journal starts now, with a copy of the text, if it has none.
+    void changedWithoutEdit(DocumentId id);
     // Its changes are saved or given up: its journal goes.
     void discard(DocumentId id);
     // It is closed.
@@ -112,7 +115,8 @@ private:
         bool resync = false;               // the next write is a copy of the text
         bool reported = false;             // a failure to write it was told
     };
-    void start(DocumentId id, Document& d, qint64 lengthBefore);
+    // withCopy: a copy of the text whatever its length.
+    void start(DocumentId id, Document& d, qint64 lengthBefore, bool withCopy = false);
     void takeSnapshot(Document& d);
     void schedule(int delay);
     void writePending();

@@ -68,9 +68,7 @@ protected:
     QString writeFile(const QString& name, const QByteArray& bytes)
     {
         const QString path = m_dir.path() + u'/' + name;
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
+        writeBytes(path, bytes);
         return path;
     }
     // A document read from a new file holding content.
@@ -309,6 +307,24 @@ TEST_F(Journal, AFileChangedWhileTheProgramRunsIsNoLongerReliedOn)
         readJournal(readBytes(journal.sessionPath() + QStringLiteral("/doc-1.journal")))->snapshot.has_value(), 5000);
     const auto written = readJournal(readBytes(journal.sessionPath() + QStringLiteral("/doc-1.journal")));
     EXPECT_EQ(written->snapshot, doc.text);
+}
+
+TEST_F(Journal, AChangeWithoutAnEditStartsWithACopyWhateverTheLength)
+{
+    Doc doc = readFrom(QStringLiteral("big.txt"), QByteArray(RecoveryJournal::SnapshotLimit + 10, 'z'));
+    {
+        RecoveryJournal journal(root());
+        journal.track(1, doc.source());
+        QFile::remove(doc.path); // the file went away: the text is all there is
+        journal.changedWithoutEdit(1);
+        journal.changedWithoutEdit(1); // once is enough
+        doc.edit(journal, 1, 0, 1, QStringLiteral("Z"));
+        journal.flush();
+    }
+    const auto orphans = nextStart();
+    ASSERT_EQ(orphans.size(), 1);
+    EXPECT_TRUE(orphans[0].content.snapshot);
+    EXPECT_EQ(recovered(orphans[0]), doc.text);
 }
 
 TEST_F(Journal, EditsOutgrowingTheTextBecomeOneCopyOfIt)
