@@ -44,6 +44,7 @@ void createForms(const QStringList& arguments, bool show)
         Option = option;
         Fp->startupDocument(firstArgument);
     });
+    Fp->recoverDocuments();
     if (show)
         Fp->show();
 }

@@ -1,10 +1,12 @@
 #include "app/forms.h"
 #include "app/instancerequests.h"
+#include "app/tfp.h"
 #include "explorer/pidlmanager.h"
 #include "instance/commandline.h"
 #include "instance/instanceclaim.h"
 #include "instance/instanceservice.h"
 #include "platform/nativenames.h"
+#include "platform/terminationsignals.h"
 
 #include <QApplication>
 
@@ -75,6 +77,10 @@ int main(int argc, char* argv[])
     createForms(files.isEmpty() ? QStringList() : QStringList{NativeNames::fromNative(files.first())});
     openRequestedFiles(files.mid(1));
     serveInstanceRequests(claim.service);
+    // A kill, the terminal's end or Ctrl+C: the program ends in order, its
+    // unsaved documents kept in their journals and its settings saved.
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::terminationRequested, Fp, [] { Fp->endOnSignal(); });
     const int code = QApplication::exec();
     releaseInstance(bus, serviceName, claim.service);
     destroyForms();

@@ -5,6 +5,7 @@
 #include "documents/diskwatcher.h"
 #include "documents/editcommands.h"
 #include "documents/filecommands.h"
+#include "documents/documentjournaling.h"
 #include "documents/filedialogs.h"
 #include "documents/tabcaptions.h"
 #include "editor/tredit.h"
@@ -17,6 +18,7 @@
 #include "platform/loadstr.h"
 #include "platform/nativenames.h"
 #include "platform/tfont.h"
+#include "recovery/journalfolder.h"
 #include "search/searchcommands.h"
 #include "settings/formstorage.h"
 #include "tabcontrol/extpagecontroltag.h"
@@ -125,6 +127,8 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
     m_files = std::make_unique<FileCommands>(*m_documents, openDialogFp, saveDialogFp);
     m_diskWatcher = new DiskWatcher(*m_documents, *m_files, this);
     m_edit = std::make_unique<EditCommands>(*m_documents);
+    m_journaling = std::make_unique<DocumentJournaling>(*m_documents, defaultJournalRoot());
+    connect(m_journaling.get(), &DocumentJournaling::failed, this, [](const QString& problem) { reportError(problem); });
     m_search = std::make_unique<SearchCommands>(SearchCommands::Context{
         [this] { return m_documents->currentEditor(); }, [] { return Find; }, [] { return FindReplace; },
         [this](bool enabled) { setNextEnabled(enabled); }});
@@ -539,6 +543,22 @@ void TFp::startupDocument(const QString& firstArgument)
         m_documents->New();
 }
 
+void TFp::recoverDocuments()
+{
+    if (!m_journaling->isActive()) {
+        reportError(m_journaling->problem());
+        return;
+    }
+    const QStringList problems = m_journaling->recoverEnded();
+    // Recovered documents are unsaved ones, as if typed.
+    if (m_documents->anyModified()) {
+        btSaveAll->setEnabled(true);
+        mnuSaveAll->setEnabled(true);
+    }
+    for (const QString& problem : problems)
+        reportError(problem);
+}
+
 void TFp::EnableDocumentCommands()
 {
     mnuClose->setEnabled(true);
@@ -626,11 +646,21 @@ bool TFp::exitAllowed() const { return m_files->ExitAllowed(Option->chkboxOption
 
 bool TFp::sessionEnding()
 {
-    if (!exitAllowed())
+    // Unsaved documents wait in their journals for the next start, so the
+    // session need not wait for them; without journals the Exit rule decides.
+    if (m_journaling->isActive())
+        m_journaling->flush();
+    else if (!exitAllowed())
         return false;
     // The window may close now; the program then ends as after "Quitter".
     m_terminating = true;
     return true;
+}
+
+void TFp::endOnSignal()
+{
+    m_journaling->keepForRecovery();
+    endProgram();
 }
 
 void TFp::mnuCopyClick() { m_edit->Copy(); }
@@ -685,6 +715,13 @@ void TFp::listviewFpDblClick()
 }
 
 void TFp::terminateApplication()
+{
+    // The user's own way out: whatever was not saved was given up.
+    m_journaling->endCleanly();
+    endProgram();
+}
+
+void TFp::endProgram()
 {
     m_terminating = true;
     if (m_terminator)

@@ -7,6 +7,7 @@
 #include <memory>
 
 class DiskWatcher;
+class DocumentJournaling;
 class EditCommands;
 class FileCommands;
 class QAction;
@@ -167,6 +168,13 @@ public:
     // The desktop session is ending: true when the program may end (its
     // window then accepts to close), false to ask the session to cancel.
     bool sessionEnding();
+    // A signal (SIGTERM, SIGHUP, SIGINT) asks the program to end: as Exit
+    // does, without its rule; unsaved documents stay in their journals for
+    // the next start.
+    void endOnSignal();
+    // At start, after the start-up document: the documents a program that
+    // ended without saving left behind, and what could not be recovered.
+    void recoverDocuments();
 
     // True once the program has been told to end.
     bool isTerminating() const { return m_terminating; }
@@ -191,6 +199,7 @@ private:
     void showCurrentDocument();
     void translateCaptions();
     void terminateApplication();
+    void endProgram();
     EditorLook editorLookFromOptions() const;
     bool severalTimesOption() const;
 
@@ -199,6 +208,8 @@ private:
     std::unique_ptr<SearchCommands> m_search;
     std::unique_ptr<EditCommands> m_edit;
     DiskWatcher* m_diskWatcher = nullptr;
+    // After the table: it is gone before the documents it journals.
+    std::unique_ptr<DocumentJournaling> m_journaling;
     bool m_terminating = false;
     std::function<void()> m_terminator;
 };

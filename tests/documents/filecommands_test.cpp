@@ -367,17 +367,11 @@ TEST_F(FileCommandsTest, ExitWithoutTheCheckEndsAtOnce)
     EXPECT_TRUE(Fp->isTerminating());
 }
 
-TEST_F(FileCommandsTest, TheEndOfTheDesktopSessionFollowsTheExitRule)
+TEST_F(FileCommandsTest, TheEndOfTheDesktopSessionLeavesUnsavedWorkToItsJournal)
 {
     typeInto(docs().currentEditor(), QStringLiteral("pas encore fini"));
     setAllFileSaved(true);
-    EXPECT_FALSE(Fp->sessionEnding()) << "unsaved work: the session is asked to wait";
-    QCloseEvent refused;
-    QApplication::sendEvent(Fp, &refused);
-    EXPECT_FALSE(refused.isAccepted());
-
-    setAllFileSaved(false);
-    EXPECT_TRUE(Fp->sessionEnding());
+    EXPECT_TRUE(Fp->sessionEnding()) << "the journal keeps the unsaved work: the session need not wait";
     QCloseEvent accepted;
     QApplication::sendEvent(Fp, &accepted);
     EXPECT_TRUE(accepted.isAccepted()) << "the window lets the session close it";

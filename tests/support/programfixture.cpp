@@ -12,6 +12,10 @@ void ProgramTest::SetUp()
     m_previousConfigHome = qgetenv("XDG_CONFIG_HOME");
     QDir(m_dir.path()).mkpath(QStringLiteral("config"));
     qputenv("XDG_CONFIG_HOME", configHome().toLocal8Bit());
+    // So are the recovery journals: a restart within the test finds those
+    // its documents left.
+    m_previousStateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", stateHome().toLocal8Bit());
     start();
 }
 
@@ -19,9 +23,12 @@ void ProgramTest::TearDown()
 {
     stop();
     qputenv("XDG_CONFIG_HOME", m_previousConfigHome);
+    qputenv("XDG_STATE_HOME", m_previousStateHome);
 }
 
 QString ProgramTest::configHome() const { return m_dir.path() + QStringLiteral("/config"); }
+
+QString ProgramTest::stateHome() const { return m_dir.path() + QStringLiteral("/state"); }
 
 void ProgramTest::start(const QStringList& arguments)
 {

@@ -23,6 +23,8 @@ protected:
     QString tempPath(const QString& name) const;
     // The test's own settings folder (XDG_CONFIG_HOME while it runs).
     QString configHome() const;
+    // Its own state folder (XDG_STATE_HOME), where the journals go.
+    QString stateHome() const;
 
     DocumentTable& docs() { return Fp->documents(); }
 
@@ -31,4 +33,5 @@ protected:
     // under test).
     int m_terminated = 0;
     QByteArray m_previousConfigHome;
+    QByteArray m_previousStateHome;
 };
