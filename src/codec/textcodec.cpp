@@ -10,28 +10,6 @@
 
 namespace {
 
-struct Mark {
-    TextEncoding encoding;
-    QByteArrayView bytes;
-};
-
-// In the order they are tried: FF FE 00 00 is UTF-32 LE before UTF-16 LE.
-constexpr Mark marks[] = {
-    {TextEncoding::Utf32LE, QByteArrayView("\xFF\xFE\x00\x00", 4)},
-    {TextEncoding::Utf32BE, QByteArrayView("\x00\x00\xFE\xFF", 4)},
-    {TextEncoding::Utf8, QByteArrayView("\xEF\xBB\xBF", 3)},
-    {TextEncoding::Utf16LE, QByteArrayView("\xFF\xFE", 2)},
-    {TextEncoding::Utf16BE, QByteArrayView("\xFE\xFF", 2)},
-};
-
-QByteArrayView markOf(TextEncoding encoding)
-{
-    for (const Mark& m : marks)
-        if (m.encoding == encoding)
-            return m.bytes;
-    return {};
-}
-
 bool isLittleEndian(TextEncoding e) { return e == TextEncoding::Utf16LE || e == TextEncoding::Utf32LE; }
 bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
@@ -75,20 +53,9 @@ DecodedText finish(EditorTextBuilder& builder, TextEncoding encoding, bool mark)
     return {builder.take(), {encoding, builder.firstLineBreak(), mark}, builder.mixedLineBreaks()};
 }
 
-// Windows-1252 text almost never holds a well-formed UTF-8 sequence: its
-// accented letters are single bytes between ASCII ones. In 442 manual pages
-// in nine Western European languages turned into Windows-1252 (4.8 MB,
-// 46,609 non-ASCII bytes), and in 1,195 pieces of 200 bytes cut from them,
-// there was not one. UTF-8 text hurt by a stray Windows-1252 byte, a pasted
-// Windows-1252 line or a sequence cut short keeps most of its sequences. So
-// bytes are still UTF-8 while their ill-formed pieces are no more than their
-// well-formed sequences; a lone bad byte among ASCII ("caf\xE9") is
-// Windows-1252.
-bool readAsUtf8(const Utf8::Census& census) { return census.illFormedPieces <= census.sequences; }
-
 std::optional<DecodedText> decodeUtf8(QByteArrayView bytes, bool mark)
 {
-    if (!readAsUtf8(Utf8::census(bytes)))
+    if (!readsAsUtf8(bytes))
         return std::nullopt;
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const qsizetype n = bytes.size();
@@ -234,10 +201,33 @@ EncodedText encodeWith(QStringView text, const TextFileFormat& format, qsizetype
 
 }
 
+// Windows-1252 text almost never holds a well-formed UTF-8 sequence: its
+// accented letters are single bytes between ASCII ones. In 442 manual pages
+// in nine Western European languages turned into Windows-1252 (4.8 MB,
+// 46,609 non-ASCII bytes), and in 1,195 pieces of 200 bytes cut from them,
+// there was not one. UTF-8 text hurt by a stray Windows-1252 byte, a pasted
+// Windows-1252 line or a sequence cut short keeps most of its sequences. So
+// bytes are still UTF-8 while their ill-formed pieces are no more than their
+// well-formed sequences; a lone bad byte among ASCII ("caf\xE9") is
+// Windows-1252.
+bool readsAsUtf8(QByteArrayView bytes)
+{
+    const Utf8::Census census = Utf8::census(bytes);
+    return census.illFormedPieces <= census.sequences;
+}
+
+QByteArrayView markOf(TextEncoding encoding)
+{
+    for (const ByteOrderMark& m : byteOrderMarks)
+        if (m.encoding == encoding)
+            return m.bytes;
+    return {};
+}
+
 DecodedText decodeTextFile(QByteArrayView bytes)
 {
     bool utf8Mark = false;
-    for (const Mark& m : marks) {
+    for (const ByteOrderMark& m : byteOrderMarks) {
         if (!bytes.startsWith(m.bytes))
             continue;
         if (std::optional<DecodedText> decoded = decodeMarked(bytes.sliced(m.bytes.size()), m.encoding))

@@ -33,6 +33,25 @@ struct DecodedText {
 };
 DecodedText decodeTextFile(QByteArrayView bytes);
 
+// The byte-order marks, in the order they are tried: FF FE 00 00 is UTF-32
+// LE before UTF-16 LE.
+struct ByteOrderMark {
+    TextEncoding encoding;
+    QByteArrayView bytes;
+};
+inline constexpr ByteOrderMark byteOrderMarks[] = {
+    {TextEncoding::Utf32LE, QByteArrayView("\xFF\xFE\x00\x00", 4)},
+    {TextEncoding::Utf32BE, QByteArrayView("\x00\x00\xFE\xFF", 4)},
+    {TextEncoding::Utf8, QByteArrayView("\xEF\xBB\xBF", 3)},
+    {TextEncoding::Utf16LE, QByteArrayView("\xFF\xFE", 2)},
+    {TextEncoding::Utf16BE, QByteArrayView("\xFE\xFF", 2)},
+};
+// The mark of an encoding (none for Windows-1252).
+QByteArrayView markOf(TextEncoding encoding);
+
+// Whether bytes without a byte-order mark read as UTF-8 (the rule above).
+bool readsAsUtf8(QByteArrayView bytes);
+
 // A character the document's encoding has no form for.
 struct Unencodable {
     char32_t character = 0;

@@ -39,6 +39,8 @@ DiskStamp DiskStamp::ofDescriptor(int fd)
 
 quint64 DiskStamp::hashOf(QByteArrayView bytes) { return crc32c(bytes); }
 
+void ContentHash::add(QByteArrayView piece) { m_crc = crc32c(piece, m_crc); }
+
 bool DiskStamp::sameMetadata(const DiskStamp& other) const
 {
     return exists == other.exists && device == other.device && inode == other.inode && size == other.size

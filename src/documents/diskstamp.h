@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
+
 // What a document knows of its file as it last read or wrote it, to tell
 // another program's change from none. The file's identity and times (a
 // link is followed) say at once that nothing happened; when they differ,
@@ -29,4 +31,15 @@ struct DiskStamp {
 
     // Same file, size and times: nothing was written since.
     bool sameMetadata(const DiskStamp& other) const;
+};
+
+// The content hash of bytes that come in pieces (a file read or written a
+// piece at a time): the same as hashOf of them all.
+class ContentHash {
+public:
+    void add(QByteArrayView piece);
+    quint64 value() const { return m_crc; }
+
+private:
+    std::uint32_t m_crc = 0;
 };

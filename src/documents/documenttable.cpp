@@ -163,7 +163,8 @@ void DocumentTable::setModified(int slotIndex, bool modified)
 void DocumentTable::setFileName(int slotIndex, const QString& fileName)
 {
     DocumentSlot& s = mutableSlot(slotIndex);
-    s.Path = FileNames::expandedPath(fileName);
+    // No name: untitled again.
+    s.Path = fileName.isEmpty() ? QString() : FileNames::expandedPath(fileName);
     s.Name = FileNames::namePart(fileName).left(NameCapacity);
     s.Extension = FileNames::extensionPart(fileName).left(ExtensionCapacity);
     Q_EMIT documentRenamed(slotIndex);

@@ -99,7 +99,8 @@ public:
     // The document's state, changed only here.
     void setModified(int slotIndex, bool modified);
     // Path (expanded, "." and ".." removed), Name and Extension (cut to
-    // their capacities) from a file name.
+    // their capacities) from a file name; an empty one makes the document
+    // untitled.
     void setFileName(int slotIndex, const QString& fileName);
     void setFormat(int slotIndex, const TextFileFormat& format);
     // The file now holds the document's text: not modified any more.

@@ -3,8 +3,10 @@
 #include "codec/textcodec.h"
 #include "documents/diskstamp.h"
 #include "documents/filedialogs.h"
+#include "documents/fileloader.h"
 #include "documents/filenames.h"
 #include "documents/filewriter.h"
+#include "documents/textfilesaver.h"
 #include "editor/tredit.h"
 #include "platform/errors.h"
 #include "platform/loadstr.h"
@@ -26,70 +28,25 @@ namespace {
 // A path as the user sees it: every byte of its name visible.
 QString shown(const QString& path) { return NativeNames::displayPath(path); }
 
-ScrivoError cannotOpen(const QString& fileName)
-{
-    return ScrivoError(QStringLiteral("Cannot open file %1").arg(shown(fileName)));
-}
-
 QString dialogFileName(const QFileDialog* dialog) { return dialog->selectedFiles().value(0); }
 
-// The whole content of a regular file, at most limit bytes, and the file's
-// stamp as it was opened; false when the file cannot be read or is larger.
-// Reads until the end rather than trusting the size, which a growing file or
-// a /proc entry does not tell.
-bool readWholeFile(const QString& fileName, qint64 limit, QByteArray& bytes, DiskStamp& stamp)
+// The file at path read whole, or nothing when it cannot be read now.
+std::optional<WholeTextFile> readIfPossible(const QString& path)
 {
-    if (!FileCommands::isDocumentFile(fileName))
-        return false;
-    // Not blocking on a pipe put in the file's place meanwhile.
-    const int fd = ::open(NativeNames::toNative(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    QFile file;
-    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        if (fd >= 0)
-            ::close(fd);
-        return false;
+    try {
+        return readWholeTextFile(path);
+    } catch (const ScrivoError&) {
+        return std::nullopt;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || file.size() > limit)
-        return false;
-    stamp = DiskStamp::ofDescriptor(fd);
-    bytes = QByteArray(qsizetype(file.size()), Qt::Uninitialized);
-    qint64 got = 0;
-    for (;;) {
-        if (got == bytes.size()) {
-            if (got > limit)
-                return false;
-            bytes.resize(std::min<qsizetype>(qsizetype(limit) + 1, std::max<qsizetype>(got * 2, 64 * 1024)));
-        }
-        const qint64 n = file.read(bytes.data() + got, bytes.size() - got);
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;
-        got += n;
-    }
-    if (got > limit)
-        return false;
-    bytes.truncate(qsizetype(got));
-    stamp.contentHash = DiskStamp::hashOf(bytes);
-    return true;
 }
 
-// The position of a line and column in text whose lines end with "\n", both
-// kept within the text.
-int positionOf(QStringView text, int line, int column)
+// The position of a line and column, both kept within the text.
+int positionOf(const TextStore& text, int line, int column)
 {
-    qsizetype start = 0;
-    for (int i = 0; i < line; ++i) {
-        const qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            return int(text.size());
-        start = end + 1;
-    }
-    qsizetype end = text.indexOf(u'\n', start);
-    if (end < 0)
-        end = text.size();
-    return int(std::min<qsizetype>(start + std::max(column, 0), end));
+    if (line >= text.lineCount())
+        return int(text.length());
+    const qint64 start = text.lineStart(line);
+    return int(std::min<qint64>(start + std::max(column, 0), text.lineEnd(line)));
 }
 
 }
@@ -120,38 +77,53 @@ bool FileCommands::FindOpenDocument(const QString& path)
 
 void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
 {
-    QByteArray bytes;
-    DiskStamp stamp;
-    if (!readWholeFile(fileName, MaximumFileSize, bytes, stamp))
-        throw cannotOpen(fileName);
-    // Into a fresh editor: the caret stays at the start; no undo history.
-    loadBytes(slotIndex, std::move(bytes));
-    m_table.setDiskStamp(slotIndex, stamp);
-}
-
-void FileCommands::loadBytes(int slotIndex, QByteArray bytes)
-{
-    DecodedText decoded = decodeTextFile(bytes);
-    bytes = QByteArray(); // the file's bytes are not needed while the editor lays out
-    m_table.setFormat(slotIndex, decoded.format);
-    // A whole load: no undo history, and no edit for the recovery journal.
-    m_table.slot(slotIndex).Editor->loadText(decoded.text);
+    // Into a fresh editor: the caret stays at the start; no undo history, no
+    // edit for the recovery journal. The start shows at once; a large file's
+    // rest comes in the background.
+    const FileLoader::Started started = FileLoader::start(fileName, m_table.slot(slotIndex).Editor);
+    m_table.setFormat(slotIndex, started.format);
+    if (!started.loader) {
+        m_table.setDiskStamp(slotIndex, started.stamp);
+        return;
+    }
+    DocumentTable* table = &m_table;
+    QObject::connect(started.loader, &FileLoader::finished, table,
+                     [table, slotIndex](const TextFileFormat& format, const DiskStamp& stamp) {
+                         table->setFormat(slotIndex, format);
+                         table->setDiskStamp(slotIndex, stamp);
+                     });
+    // Reading broke off: the document holds only part of the file, so it
+    // may not be saved over it.
+    QObject::connect(started.loader, &FileLoader::failed, table,
+                     guarded([table, slotIndex, fileName](const QString& why) {
+                         table->setFileName(slotIndex, {});
+                         throw ScrivoError(QStringLiteral("Cannot open file %1: %2").arg(shown(fileName), why));
+                     }));
 }
 
 DiskStamp FileCommands::writeDocument(int slotIndex, const QString& path)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
     const QString shownName = shown(s.Path.isEmpty() ? path : s.Path);
+    s.Editor->waitUntilLoaded();
     // The file keeps its encoding: a character it cannot hold stops the
     // save before anything is written.
-    const EncodedText encoded = encodeTextFile(s.Editor->text(), s.Format);
+    const StoreEncoding encoded = encodeStore(s.Editor->store(), s.Format);
     if (encoded.unencodable)
         throw ScrivoError(QStringLiteral("Cannot save %1: %2")
                               .arg(shownName, describeUnencodable(*encoded.unencodable, s.Format.encoding)));
-    if (!writeWholeFile(path, encoded.bytes))
+    ContentHash hash;
+    const FileContent hashed{encoded.content.size, [&](const FileContent::Write& write) {
+                                 hash = {};
+                                 return encoded.content.produce([&](QByteArrayView piece) {
+                                     hash.add(piece);
+                                     return write(piece);
+                                 });
+                             }};
+    if (!writeWholeFile(path, hashed))
         throw ScrivoError(QStringLiteral("Cannot create file %1").arg(shownName));
     DiskStamp written = DiskStamp::of(path);
-    written.contentHash = DiskStamp::hashOf(encoded.bytes);
+    written.contentHash = hash.value();
     return written;
 }
 
@@ -200,10 +172,9 @@ void FileCommands::refuseToOverwriteAChange(int slotIndex)
     const DiskStamp now = DiskStamp::of(s.Path);
     if (!now.exists || now.sameMetadata(s.Disk))
         return; // nothing to overwrite, or nothing written since
-    QByteArray bytes;
-    DiskStamp current;
-    if (readWholeFile(s.Path, MaximumFileSize, bytes, current) && current.contentHash == s.Disk.contentHash) {
-        m_table.setDiskStamp(slotIndex, current); // touched, or written with the same bytes
+    if (const std::optional<WholeTextFile> current = readIfPossible(s.Path);
+        current && current->stamp.contentHash == s.Disk.contentHash) {
+        m_table.setDiskStamp(slotIndex, current->stamp); // touched, or written with the same bytes
         return;
     }
     m_table.setDiskChangeReported(slotIndex);
@@ -225,16 +196,16 @@ void FileCommands::followFileOnDisk(int slotIndex)
     }
     if (s.Modified == 1)
         return; // its next Save tells the user
-    QByteArray bytes;
-    DiskStamp current;
-    if (!readWholeFile(s.Path, MaximumFileSize, bytes, current))
+    std::optional<WholeTextFile> current = readIfPossible(s.Path);
+    if (!current)
         return; // unreadable for now: the text stays as it is
-    if (current.contentHash != s.Disk.contentHash)
-        reload(slotIndex, std::move(bytes));
-    m_table.setDiskStamp(slotIndex, current);
+    const DiskStamp stamp = current->stamp;
+    if (stamp.contentHash != s.Disk.contentHash)
+        reload(slotIndex, std::move(*current));
+    m_table.setDiskStamp(slotIndex, stamp);
 }
 
-void FileCommands::reload(int slotIndex, QByteArray bytes)
+void FileCommands::reload(int slotIndex, WholeTextFile file)
 {
     TREdit* editor = m_table.slot(slotIndex).Editor;
     const int line = editor->currentLine();
@@ -243,9 +214,10 @@ void FileCommands::reload(int slotIndex, QByteArray bytes)
     {
         m_table.LoadingDocument = true;
         const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
-        loadBytes(slotIndex, std::move(bytes));
+        m_table.setFormat(slotIndex, file.format);
+        FileLoader::loadWhole(editor, file.format, std::move(file.chunks));
     }
-    editor->setSelStart(positionOf(editor->text(), line, column));
+    editor->setSelStart(positionOf(editor->store(), line, column));
     editor->setTopLine(top);
     m_table.noteReloaded(slotIndex);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/documenttable.h"
+#include "documents/textfilereader.h"
 
 #include <QString>
 
@@ -17,13 +18,6 @@ public:
     // only reads and writes documents) no file name can be asked for: Open
     // does nothing and an untitled document is not written.
     FileCommands(DocumentTable& table, QFileDialog* openDialog = nullptr, QFileDialog* saveDialog = nullptr);
-
-    // Files larger than this are not opened ("Cannot open file"). The
-    // editor's document grows about linearly: 100 MB take some 4 s to load
-    // and 650 MB of memory (1.5 GB at the peak of loading); at 128 MiB a
-    // file is no longer text to edit by hand, and loading it would hold the
-    // program for seconds with gigabytes in use.
-    static constexpr qint64 MaximumFileSize = qint64(128) * 1024 * 1024;
 
     // Open: asks for a file, shows an open copy instead when the option
     // forbids a second one, else opens the file in a new document.
@@ -79,9 +73,10 @@ public:
     // caption and the information bar follow.
     void SetDocumentFileName(int slot, const QString& fileName) { m_table.setFileName(slot, fileName); }
 
-    // Reads a whole file into the slot's editor as plain text. Raises
-    // "Cannot open file %s" when it cannot be read: missing, not a regular
-    // file, unreadable, or larger than MaximumFileSize.
+    // Reads a whole file into the slot's editor as plain text: its start at
+    // once, a large file's rest in the background. Raises "Cannot open file
+    // %s" when it cannot be read: missing, not a regular file, unreadable,
+    // or larger than the memory left can hold (then with the reason).
     void readFileIntoDocument(int slot, const QString& fileName);
 
     // Writes the slot's text to path, in the slot's file format, without
@@ -103,8 +98,7 @@ private:
     SaveResult saveAndClose(int slot);
     void refuseToOverwriteAChange(int slot);
     bool needsSaving(int slot) const;
-    void loadBytes(int slot, QByteArray bytes);
-    void reload(int slot, QByteArray bytes);
+    void reload(int slot, WholeTextFile file);
 
     DocumentTable& m_table;
     QFileDialog* m_openDialog;

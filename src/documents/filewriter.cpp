@@ -88,11 +88,11 @@ bool exceedsSizeLimit(qint64 size)
         && rlim_t(size) > limit.rlim_cur;
 }
 
-bool writeAll(int fd, QByteArrayView bytes)
+// Writes bytes at offset, which moves on by what was written.
+bool writeAllAt(int fd, QByteArrayView bytes, off_t& offset)
 {
     const char* p = bytes.data();
     qsizetype left = bytes.size();
-    off_t offset = 0;
     while (left > 0) {
         const ssize_t n = ::pwrite(fd, p, std::size_t(left), offset);
         if (n < 0) {
@@ -176,7 +176,7 @@ struct TemporaryFile {
 // existing file, its owner, group, mode and extended attributes go to the
 // temporary file first; when that is not allowed the result is KeepsNothing
 // and nothing has been touched.
-Outcome writeReplacing(const QByteArray& target, QByteArrayView bytes, const struct stat* existing)
+Outcome writeReplacing(const QByteArray& target, const FileContent& content, const struct stat* existing)
 {
     TemporaryFile file(target);
     if (file.fd < 0)
@@ -193,30 +193,39 @@ Outcome writeReplacing(const QByteArray& target, QByteArrayView bytes, const str
         if (!copyExtendedAttributes(target, file.fd))
             return Outcome::KeepsNothing;
     }
-    if (!writeAll(file.fd, bytes))
+    off_t offset = 0;
+    if (!content.produce([&](QByteArrayView piece) { return writeAllAt(file.fd, piece, offset); })
+        || offset != content.size)
         return Outcome::Failed; // the temporary file goes with it
     return file.commit(target) ? Outcome::Written : Outcome::Failed;
 }
 
 // Overwrites the file itself. The space is reserved first, so a full disk
 // or a file size limit is met before the old content is touched.
-bool writeInPlace(const QByteArray& nativePath, QByteArrayView bytes, const struct stat& st)
+bool writeInPlace(const QByteArray& nativePath, const FileContent& content, const struct stat& st)
 {
-    if (exceedsSizeLimit(bytes.size()))
+    if (exceedsSizeLimit(content.size))
         return false;
     const int fd = ::open(nativePath.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = true;
-    if (bytes.size() > st.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0)
+    if (content.size > st.st_size && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(content.size)) != 0)
         ok = errno != ENOSPC && errno != EDQUOT && errno != EFBIG; // other errors: not supported here
-    ok = ok && writeAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0 && ::fsync(fd) == 0;
+    off_t offset = 0;
+    ok = ok && content.produce([&](QByteArrayView piece) { return writeAllAt(fd, piece, offset); })
+        && offset == content.size && ::ftruncate(fd, offset) == 0 && ::fsync(fd) == 0;
     return ::close(fd) == 0 && ok;
 }
 
 }
 
 bool writeWholeFile(const QString& path, QByteArrayView bytes)
+{
+    return writeWholeFile(path, {bytes.size(), [bytes](const FileContent::Write& write) { return write(bytes); }});
+}
+
+bool writeWholeFile(const QString& path, const FileContent& content)
 {
     ignoreFileSizeSignal();
     const QByteArray target = resolveLinks(NativeNames::toNative(path));
@@ -225,16 +234,16 @@ bool writeWholeFile(const QString& path, QByteArrayView bytes)
     struct stat st;
     if (::stat(target.constData(), &st) != 0) {
         // A new file: its folder must take it.
-        return errno == ENOENT && folderWritable(target) && writeReplacing(target, bytes, nullptr) == Outcome::Written;
+        return errno == ENOENT && folderWritable(target) && writeReplacing(target, content, nullptr) == Outcome::Written;
     }
     if (!S_ISREG(st.st_mode) || !mayWrite(target, st))
         return false;
     if (st.st_nlink > 1 || !folderWritable(target))
-        return writeInPlace(target, bytes, st);
-    switch (writeReplacing(target, bytes, &st)) {
+        return writeInPlace(target, content, st);
+    switch (writeReplacing(target, content, &st)) {
     case Outcome::Written: return true;
     case Outcome::Failed: return false;
-    case Outcome::KeepsNothing: return writeInPlace(target, bytes, st);
+    case Outcome::KeepsNothing: return writeInPlace(target, content, st);
     }
     return false;
 }

@@ -3,6 +3,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 // Writes bytes as the whole new content of the file at path (its bytes as
 // NativeNames carries them), so that a failure never destroys the old file:
 // the bytes go to a temporary file in the same folder, reach the disk, and
@@ -18,3 +20,13 @@
 // that is not a regular file are refused. Returns false when nothing or not
 // everything could be written.
 bool writeWholeFile(const QString& path, QByteArrayView bytes);
+
+// A content too large to hold at once: produce hands its bytes over in
+// pieces through write, which answers false once writing failed (produce
+// then stops and answers false too); size is their total, known before.
+struct FileContent {
+    using Write = std::function<bool(QByteArrayView piece)>;
+    qint64 size = 0;
+    std::function<bool(const Write& write)> produce;
+};
+bool writeWholeFile(const QString& path, const FileContent& content);

@@ -71,6 +71,9 @@ TextView::~TextView() = default;
 
 void TextView::setText(QStringView text)
 {
+    // A text still being read first comes in whole, so that nothing of it
+    // arrives after the new one.
+    waitUntilLoaded();
     m_store.setText(text);
     m_layouts.reset();
     m_anchor = m_caret = m_top = 0;
@@ -122,8 +125,9 @@ void TextView::finishLoading()
 
 void TextView::waitUntilLoaded()
 {
-    if (m_loading && m_finishLoading)
-        m_finishLoading();
+    // A copy: finishing the load lets go of the function.
+    if (const auto finish = m_finishLoading; m_loading && finish)
+        finish();
 }
 
 // ---- selection ---------------------------------------------------------------

@@ -42,6 +42,8 @@ public:
     // and an edit by the program first waits for the rest (finishNow).
     void beginLoading(TextBytes::Break style, std::function<void()> finishNow);
     void appendLoaded(std::vector<TextChunk> chunks);
+    // The style a typed line break takes (the file's first break's).
+    void setBreakStyle(TextBytes::Break style) { m_store.setBreakStyle(style); }
     // Fraction read so far, shown as a thin bar at the foot of the view.
     void setLoadProgress(qreal fraction);
     void finishLoading();

@@ -389,7 +389,10 @@ bool firstBreak(QByteArrayView bytes, Break& style)
     return false;
 }
 
-void appendText(QByteArrayView bytes, QString& out)
+namespace {
+
+// With breaksAsLf, a CR LF or a lone CR reads as LF; otherwise a CR stays.
+void decodeInto(QByteArrayView bytes, QString& out, bool breaksAsLf)
 {
     const uchar* p = bytesOf(bytes);
     const qsizetype n = bytes.size();
@@ -405,7 +408,7 @@ void appendText(QByteArrayView bytes, QString& out)
             // the first byte that needs decoding.
             const Masks m = masksAt(p, i);
             widenBlock(p + i, d);
-            const unsigned special = m.high | m.cr;
+            const unsigned special = breaksAsLf ? m.high | m.cr : m.high;
             if (special == 0) {
                 i += Block;
                 d += Block;
@@ -415,10 +418,16 @@ void appendText(QByteArrayView bytes, QString& out)
             i += plain;
             d += plain;
         }
-        i += decodeToken(p, i, n, d);
+        i += (!breaksAsLf && p[i] == '\r') ? (*d++ = u'\r', 1) : decodeToken(p, i, n, d);
     }
     out.truncate(d - begin);
 }
+
+}
+
+void appendText(QByteArrayView bytes, QString& out) { decodeInto(bytes, out, true); }
+
+void appendFileText(QByteArrayView bytes, QString& out) { decodeInto(bytes, out, false); }
 
 QString toText(QByteArrayView bytes)
 {
@@ -537,6 +546,32 @@ qsizetype tokenBoundaryAtOrBefore(QByteArrayView bytes, qsizetype offset)
         return sequenceLength(p + offset - k, n - offset + k) > k ? offset - k : offset;
     }
     return offset;
+}
+
+qsizetype stableLength(QByteArrayView bytes)
+{
+    const uchar* p = bytesOf(bytes);
+    const qsizetype n = bytes.size();
+    if (n > 0 && p[n - 1] == '\r')
+        return n - 1;
+    for (qsizetype k = 1; k <= std::min<qsizetype>(3, n); ++k) {
+        const uchar c = p[n - k];
+        if (continuation(c))
+            continue;
+        if (c < 0xC2 || c > 0xF4)
+            return n;
+        // A lead byte: cut before it when what follows it so far could
+        // still become a whole character (a second byte's lowest allowed
+        // value is one of these).
+        for (const uchar filler : {uchar(0x80), uchar(0x90), uchar(0xA0)}) {
+            uchar window[4] = {filler, filler, filler, filler};
+            std::memcpy(window, p + n - k, std::size_t(k));
+            if (sequenceLength(window, 4) > k)
+                return n - k;
+        }
+        return n;
+    }
+    return n;
 }
 
 QString storedForm(QStringView text)

@@ -53,6 +53,9 @@ bool firstBreak(QByteArrayView bytes, Break& style);
 
 // Appends the text bytes reads as.
 void appendText(QByteArrayView bytes, QString& out);
+// The same, but each line break as the characters the file holds (CR LF,
+// LF or CR), for writing it in another encoding.
+void appendFileText(QByteArrayView bytes, QString& out);
 QString toText(QByteArrayView bytes);
 
 // The byte offset at which the token at position units starts (bytes.size()
@@ -75,6 +78,11 @@ LineStarts lineStarts(QByteArrayView bytes, bool valid);
 // few bytes: a boundary at which bytes may be cut without changing how the
 // two parts read. A CR LF is never cut.
 qsizetype tokenBoundaryAtOrBefore(QByteArrayView bytes, qsizetype byteOffset);
+
+// How much of bytes reads the same whatever bytes come after it: all but
+// a CR at the end (an LF may follow) and a character cut short by the end.
+// A reader cuts its chunks there and carries the rest over.
+qsizetype stableLength(QByteArrayView bytes);
 
 // Text with any line breaks ("\r\n", "\r" or "\n") turned into "\n", and
 // lone surrogates, which have no UTF-8 form, into U+FFFD: the text exactly

@@ -1,6 +1,7 @@
 #include "support/programfixture.h"
 
 #include "documents/filecommands.h"
+#include "documents/textfilereader.h"
 #include "editor/tredit.h"
 #include "options/colorcombobox.h"
 #include "options/toption.h"
@@ -10,6 +11,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -212,15 +214,19 @@ TEST_F(ProgramTest, MissingOrUnusableStartupArgumentLeavesAnUntitledPage)
     }
 }
 
-TEST_F(ProgramTest, AStartupFileTooLargeToEditIsReportedAndLeavesAnUntitledPage)
+TEST_F(ProgramTest, AStartupFileLargerThanTheMemoryLeftIsReportedAndLeavesAnUntitledPage)
 {
     QFile huge(tempPath(QStringLiteral("huge.log")));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
-    ASSERT_TRUE(huge.resize(FileCommands::MaximumFileSize + 1)); // sparse: costs no disk
+    ASSERT_TRUE(huge.resize(qint64(300) << 20)); // sparse: costs no disk
     huge.close();
+    TextFileReader::setMemoryProbe([] { return qint64(200) << 20; });
+    const auto restore = qScopeGuard([] { TextFileReader::setMemoryProbe(nullptr); });
     ErrorRecorder errors;
     start({huge.fileName()});
-    EXPECT_EQ(errors.messages(), QStringList{QStringLiteral("Cannot open file %1.").arg(huge.fileName())});
+    EXPECT_EQ(errors.messages(),
+              QStringList{QStringLiteral("Cannot open file %1: it needs about 364 MB of memory and 200 MB are free.")
+                              .arg(huge.fileName())});
     EXPECT_EQ(Fp->pageEdition->count(), 1);
     EXPECT_EQ(Fp->pageEdition->tabText(0), QStringLiteral("Nouvelle page"));
     EXPECT_TRUE(docs().slot(0).Path.isEmpty());

@@ -1,0 +1,326 @@
+#include "documents/textfilereader.h"
+
+#include "codec/textcodec.h"
+#include "codec/utf8.h"
+#include "codec/windows1252.h"
+#include "platform/errors.h"
+#include "platform/nativenames.h"
+
+#include <QChar>
+#include <QFile>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <iterator>
+#include <utility>
+
+namespace {
+
+bool isLittleEndian(TextEncoding e) { return e == TextEncoding::Utf16LE || e == TextEncoding::Utf32LE; }
+int unitBytes(TextEncoding e) { return e == TextEncoding::Utf16LE || e == TextEncoding::Utf16BE ? 2 : 4; }
+
+char32_t unitAt(const unsigned char* p, int size, bool little)
+{
+    char32_t v = 0;
+    for (int k = 0; k < size; ++k)
+        v = (v << 8) | p[little ? size - 1 - k : k];
+    return v;
+}
+
+// Whether a marked file's body is whole units of its encoding: pairs of
+// surrogates in UTF-16 (a lone one has no form in the text store), scalar
+// values in UTF-32.
+bool fitsWide(QByteArrayView body, TextEncoding e)
+{
+    const int size = unitBytes(e);
+    if (body.size() % size != 0)
+        return false;
+    const auto* p = reinterpret_cast<const unsigned char*>(body.data());
+    const bool little = isLittleEndian(e);
+    for (qsizetype i = 0; i < body.size(); i += size) {
+        const char32_t u = unitAt(p + i, size, little);
+        if (size == 4) {
+            if (u > 0x10FFFF || QChar::isSurrogate(u))
+                return false;
+        } else if (QChar::isHighSurrogate(u)) {
+            if (i + 2 >= body.size() || !QChar::isLowSurrogate(unitAt(p + i + 2, 2, little)))
+                return false;
+            i += 2;
+        } else if (QChar::isLowSurrogate(u)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// MemAvailable of the kernel, in bytes; -1 when it cannot be told.
+qint64 memoryAvailable()
+{
+    QFile info(QStringLiteral("/proc/meminfo"));
+    if (!info.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : info.readAll().split('\n'))
+        if (line.startsWith("MemAvailable:"))
+            return line.mid(13).trimmed().split(' ').value(0).toLongLong() * 1024;
+    return -1;
+}
+
+qint64 (*memoryProbe)() = memoryAvailable;
+
+// Room kept free for the program itself, its windows and the undo history.
+constexpr qint64 MemoryReserve = 64 * 1024 * 1024;
+
+ScrivoError cannotOpen(const QString& path, const QString& why = {})
+{
+    const QString shown = NativeNames::displayPath(path);
+    return ScrivoError(why.isEmpty() ? QStringLiteral("Cannot open file %1").arg(shown)
+                                     : QStringLiteral("Cannot open file %1: %2").arg(shown, why));
+}
+
+} // namespace
+
+void TextFileReader::setMemoryProbe(qint64 (*probe)()) { memoryProbe = probe ? probe : memoryAvailable; }
+
+TextFileReader::TextFileReader(const QString& path) : m_path(path)
+{
+    // Not blocking on a pipe put in the file's place meanwhile.
+    m_fd = ::open(NativeNames::toNative(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        throw cannotOpen(path); // a folder, device or pipe is no document
+    }
+    m_size = st.st_size;
+    // Taken before reading, so that a write during the read shows later.
+    m_stamp = DiskStamp::ofDescriptor(m_fd);
+    if (!fill(FirstBlock))
+        throw cannotOpen(path);
+    chooseEncoding();
+    if (!m_error.isEmpty())
+        throw cannotOpen(path, m_error);
+}
+
+TextFileReader::~TextFileReader()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+// Refuses a file the memory left cannot hold: the text store keeps about
+// a byte per byte of a UTF-8 or Windows-1252 file; a UTF-16 or UTF-32 file
+// is read whole first.
+void TextFileReader::checkMemory(qint64 needed)
+{
+    const qint64 available = memoryProbe();
+    if (available >= 0 && needed + MemoryReserve > available)
+        fail(QStringLiteral("it needs about %1 MB of memory and %2 MB are free")
+                 .arg((needed + MemoryReserve) >> 20)
+                 .arg(available >> 20));
+}
+
+void TextFileReader::chooseEncoding()
+{
+    bool utf8Mark = false;
+    for (const ByteOrderMark& m : byteOrderMarks) {
+        if (!QByteArrayView(m_pending).startsWith(m.bytes))
+            continue;
+        if (m.encoding == TextEncoding::Utf8) {
+            utf8Mark = true;
+            const QByteArrayView body = QByteArrayView(m_pending).sliced(3);
+            if (readsAsUtf8(body.first(m_atEnd ? body.size() : TextBytes::stableLength(body)))) {
+                m_format = {TextEncoding::Utf8, LineBreak::CRLF, true};
+                m_pending.remove(0, 3);
+                checkMemory(m_size);
+                return;
+            }
+            continue;
+        }
+        checkMemory(m_size * 5 / 2);
+        if (!m_error.isEmpty() || !fill(m_size + 1))
+            return;
+        const QByteArrayView body = QByteArrayView(m_pending).sliced(m.bytes.size());
+        if (m_atEnd && fitsWide(body, m.encoding)) {
+            m_format = {m.encoding, LineBreak::CRLF, true};
+            decodeWide(body);
+            m_pending.clear();
+            return;
+        }
+    }
+    const QByteArrayView head = m_pending;
+    const bool utf8 = !utf8Mark && readsAsUtf8(head.first(m_atEnd ? head.size() : TextBytes::stableLength(head)));
+    m_format = {utf8 ? TextEncoding::Utf8 : TextEncoding::Windows1252, LineBreak::CRLF, false};
+    checkMemory(utf8 ? m_size : m_size + m_size / 4);
+}
+
+bool TextFileReader::fill(qint64 bytes)
+{
+    const qsizetype start = m_pending.size();
+    const qsizetype want = qsizetype(std::min<qint64>(bytes, std::max<qint64>(m_size - m_read, 0) + 1));
+    m_pending.resize(start + std::max<qsizetype>(want, 1));
+    qsizetype got = 0;
+    while (got < want) {
+        const ssize_t n = ::read(m_fd, m_pending.data() + start + got, std::size_t(want - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            m_pending.truncate(start + got);
+            fail(QString::fromLocal8Bit(std::strerror(errno)));
+            return false;
+        }
+        if (n == 0) {
+            m_atEnd = true;
+            break;
+        }
+        got += n;
+    }
+    m_pending.truncate(start + got);
+    m_read += got;
+    m_hash.add(QByteArrayView(m_pending).sliced(start));
+    return true;
+}
+
+std::vector<TextChunk> TextFileReader::read(qint64 bytes)
+{
+    if (bytes > 0 && !m_atEnd && m_error.isEmpty())
+        fill(bytes);
+    if (m_error.isEmpty()) {
+        if (m_format.encoding == TextEncoding::Utf8)
+            decodeUtf8(m_atEnd);
+        else if (m_format.encoding == TextEncoding::Windows1252)
+            decodeWindows1252(m_atEnd);
+    }
+    return std::exchange(m_chunks, {});
+}
+
+// The file's own bytes, in chunks cut where the text reads the same on
+// both sides; what may still join the next bytes waits for them.
+void TextFileReader::decodeUtf8(bool last)
+{
+    qsizetype from = 0;
+    while (m_pending.size() - from >= ChunkBytes) {
+        const QByteArrayView piece = QByteArrayView(m_pending).sliced(from, ChunkBytes);
+        qsizetype cut = TextBytes::stableLength(piece);
+        if (cut == 0)
+            cut = piece.size();
+        emitChunk(piece.first(cut).toByteArray());
+        from += cut;
+    }
+    if (last && from < m_pending.size()) {
+        emitChunk(m_pending.sliced(from));
+        from = m_pending.size();
+    }
+    m_pending.remove(0, from);
+}
+
+// Each byte its character; a chunk never ends in a CR whose LF may follow.
+void TextFileReader::decodeWindows1252(bool last)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(m_pending.constData());
+    const qsizetype n = m_pending.size();
+    QByteArray out(ChunkBytes + 8, Qt::Uninitialized);
+    char* d = out.data();
+    qsizetype i = 0;
+    for (; i < n; ++i) {
+        const unsigned char b = p[i];
+        if (b < 0x80)
+            *d++ = char(b);
+        else
+            d = Utf8::put(d, Windows1252::toUnicode(b));
+        if (d - out.data() >= ChunkBytes && b != '\r') {
+            out.truncate(d - out.data());
+            emitChunk(std::exchange(out, QByteArray(ChunkBytes + 8, Qt::Uninitialized)));
+            d = out.data();
+        }
+    }
+    // What was converted and not yet handed over goes back as bytes of the
+    // file: a trailing CR waits for what follows it.
+    const qsizetype kept = d - out.data();
+    if (kept > 0) {
+        out.truncate(kept);
+        if (last || out.back() != '\r')
+            emitChunk(out);
+        else if (kept > 1)
+            emitChunk(out.first(kept - 1));
+    }
+    m_pending = (!last && kept > 0 && out.back() == '\r') ? QByteArray("\r") : QByteArray();
+}
+
+// A whole UTF-16 or UTF-32 body (checked by fitsWide) as UTF-8.
+void TextFileReader::decodeWide(QByteArrayView body)
+{
+    const int size = unitBytes(m_format.encoding);
+    const bool little = isLittleEndian(m_format.encoding);
+    const auto* p = reinterpret_cast<const unsigned char*>(body.data());
+    QByteArray out(ChunkBytes + 8, Qt::Uninitialized);
+    char* d = out.data();
+    for (qsizetype i = 0; i < body.size(); i += size) {
+        char32_t c = unitAt(p + i, size, little);
+        if (size == 2 && QChar::isHighSurrogate(c)) {
+            c = QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(p + i + 2, 2, little)));
+            i += 2;
+        }
+        d = Utf8::put(d, c);
+        if (d - out.data() >= ChunkBytes && c != '\r') {
+            out.truncate(d - out.data());
+            emitChunk(std::exchange(out, QByteArray(ChunkBytes + 8, Qt::Uninitialized)));
+            d = out.data();
+        }
+    }
+    out.truncate(d - out.data());
+    emitChunk(out);
+}
+
+void TextFileReader::emitChunk(QByteArray bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    TextChunk chunk = TextChunk::from(std::move(bytes));
+    if (!m_hasBreak) {
+        m_hasBreak = TextBytes::firstBreak(chunk.bytes, m_breakStyle);
+        if (m_hasBreak)
+            m_format.lineBreak = m_breakStyle == TextBytes::Break::LF ? LineBreak::LF
+                : m_breakStyle == TextBytes::Break::CR                ? LineBreak::CR
+                                                                      : LineBreak::CRLF;
+    }
+    m_units += chunk.units;
+    if (m_units > INT_MAX)
+        fail(QStringLiteral("it holds more than %1 characters").arg(INT_MAX));
+    m_chunks.push_back(std::move(chunk));
+}
+
+void TextFileReader::fail(const QString& why)
+{
+    if (m_error.isEmpty())
+        m_error = why;
+}
+
+DiskStamp TextFileReader::stamp() const
+{
+    DiskStamp stamp = m_stamp;
+    stamp.contentHash = m_hash.value();
+    return stamp;
+}
+
+WholeTextFile readWholeTextFile(const QString& path)
+{
+    TextFileReader reader(path);
+    WholeTextFile file;
+    file.chunks = reader.read(0);
+    while (!reader.atEnd() && reader.error().isEmpty()) {
+        std::vector<TextChunk> more = reader.read(TextFileReader::FirstBlock);
+        std::move(more.begin(), more.end(), std::back_inserter(file.chunks));
+    }
+    std::vector<TextChunk> rest = reader.read(0);
+    std::move(rest.begin(), rest.end(), std::back_inserter(file.chunks));
+    if (!reader.error().isEmpty())
+        throw cannotOpen(path, reader.error());
+    file.format = reader.format();
+    file.stamp = reader.stamp();
+    return file;
+}
