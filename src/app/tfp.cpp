@@ -364,7 +364,7 @@ void TFp::buildStatusBar()
     statusbarFp->hide();
 }
 
-void TFp::connectHandlers()
+void TFp::connectWindowEvents()
 {
     // Logging out or shutting down asks every window to close. The Exit
     // rule decides: refused (a document is unsaved and the option asks for
@@ -376,13 +376,6 @@ void TFp::connectHandlers()
         if (!allowed)
             manager.cancel();
     });
-    // The page control reports only the user's own tab changes; the program
-    // runs the page change itself after each activation it makes.
-    connect(pageEdition, &QTabWidget::currentChanged, this, guarded([this] {
-        if (!m_documents->isProgramActivation())
-            pageEditionChange();
-    }));
-    connectDocuments();
     // F10 opens the menu bar from the keyboard, as on other Linux desktops;
     // the arrow keys then move through the menus.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
@@ -390,6 +383,18 @@ void TFp::connectHandlers()
         menuBar()->setFocus(Qt::MenuBarFocusReason);
         menuBar()->setActiveAction(mnuFile->menuAction());
     });
+}
+
+void TFp::connectHandlers()
+{
+    connectWindowEvents();
+    // The page control reports only the user's own tab changes; the program
+    // runs the page change itself after each activation it makes.
+    connect(pageEdition, &QTabWidget::currentChanged, this, guarded([this] {
+        if (!m_documents->isProgramActivation())
+            pageEditionChange();
+    }));
+    connectDocuments();
 
     const auto on = [this](QAction* action, void (TFp::*handler)()) {
         connect(action, &QAction::triggered, this, guarded([this, handler] { (this->*handler)(); }));

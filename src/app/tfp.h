@@ -194,6 +194,8 @@ private:
     void buildEditionPanel();
     void buildStatusBar();
     void connectHandlers();
+    // The session manager and the keys that belong to the window, not to a command.
+    void connectWindowEvents();
     void connectDocuments();
     // The page change's displays: Save, the information bar, Next.
     void showCurrentDocument();
