@@ -7,38 +7,52 @@
 
 namespace {
 
-void putUnit(QByteArray& out, char32_t value, int size, bool little)
+char* putUnit(char* d, char32_t value, int size, bool little)
 {
     for (int k = 0; k < size; ++k)
-        out.append(char((value >> (8 * (little ? k : size - 1 - k))) & 0xFF));
+        *d++ = char((value >> (8 * (little ? k : size - 1 - k))) & 0xFF);
+    return d;
 }
 
 // The bytes of one chunk's characters (line breaks as the file holds
 // them); -1 when all have a form, else the index in text of the first that
-// has none.
+// has none. Written through a pointer: a save runs this over every
+// character of the document, twice.
 qsizetype encodeChunk(QStringView text, TextEncoding encoding, QByteArray& out)
 {
     const bool little = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf32LE;
-    const int unit = encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE ? 2 : 4;
-    out.resize(0);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        const bool pair = QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate();
-        const char32_t cp = pair ? QChar::surrogateToUcs4(c, text[i + 1].unicode()) : char32_t(c);
-        if (encoding == TextEncoding::Windows1252) {
+    const int unit = encoding == TextEncoding::Windows1252             ? 1
+        : encoding == TextEncoding::Utf16LE || encoding == TextEncoding::Utf16BE ? 2
+                                                                          : 4;
+    out.resize(text.size() * unit);
+    char* d = out.data();
+    const char16_t* s = text.utf16();
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = s[i];
+        if (unit == 1 && c < 0x80) {
+            *d++ = char(c);
+            continue;
+        }
+        const bool pair = QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1]);
+        const char32_t cp = pair ? QChar::surrogateToUcs4(c, s[i + 1]) : char32_t(c);
+        if (unit == 1) {
             const int b = Windows1252::fromUnicode(cp);
-            if (b < 0)
+            if (b < 0) {
+                out.truncate(d - out.data());
                 return i;
-            out.append(char(b));
+            }
+            *d++ = char(b);
         } else if (unit == 4) {
-            putUnit(out, cp, 4, little);
+            d = putUnit(d, cp, 4, little);
         } else {
-            putUnit(out, c, 2, little);
+            d = putUnit(d, c, 2, little);
             if (pair)
-                putUnit(out, text[i + 1].unicode(), 2, little);
+                d = putUnit(d, s[i + 1], 2, little);
         }
         i += pair ? 1 : 0;
     }
+    out.truncate(d - out.data());
     return -1;
 }
 
