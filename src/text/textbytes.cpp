@@ -26,7 +26,9 @@ using uchar = unsigned char;
 // The scans that count bits run in a second version for processors with a
 // population count instruction (the baseline x86-64 set has none, and the
 // library's fallback costs a call per count); the dynamic linker picks one.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Not under ThreadSanitizer: the linker runs the chooser before the
+// sanitizer's runtime is ready, and its instrumented code crashes there.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define SCRIVO_BIT_COUNTING __attribute__((target_clones("default", "popcnt")))
 #else
 #define SCRIVO_BIT_COUNTING
