@@ -133,7 +133,7 @@ void recovery(const QString& root, const QString& folder, qint64 megabytes, int 
         std::exit(1);
     }
     file.close();
-    header.base = FileIdentity::of(bytes, fileStamp(header.path)->modifiedNs);
+    header.base = FileIdentity::ofFile(header.path, bytes);
     qint64 length = decodeTextFile(bytes).text.size();
     {
         RecoveryJournal journal(root);

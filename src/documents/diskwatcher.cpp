@@ -89,7 +89,7 @@ void DiskWatcher::watchOpenFiles()
         if (path.isEmpty())
             return;
         folders.insert(QFileInfo(path).absolutePath());
-        const DiskStamp now = DiskStamp::of(path);
+        const FileIdentity now = FileIdentity::of(path);
         if (now.exists)
             files.insert(path, now.inode);
     });

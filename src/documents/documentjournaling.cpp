@@ -1,7 +1,6 @@
 #include "documents/documentjournaling.h"
 
 #include "codec/textcodec.h"
-#include "documents/diskstamp.h"
 #include "documents/documenttable.h"
 #include "editor/tredit.h"
 #include "recovery/journalreplay.h"
@@ -50,19 +49,6 @@ std::optional<QString> decodeAs(QByteArrayView bytes, const QString& encoding)
     return std::move(decoded.text);
 }
 
-// What the document knows of its file when the journal's file is the one it
-// read: its size, time and content (not where it lies), so that the next
-// save checks the file's content before writing over it.
-DiskStamp stampOf(const FileIdentity& base)
-{
-    DiskStamp stamp;
-    stamp.exists = true;
-    stamp.size = base.size;
-    stamp.modifiedNs = base.modifiedNs;
-    stamp.contentHash = base.hash;
-    return stamp;
-}
-
 QString replayProblemText(const OrphanJournal& orphan, ReplayProblem problem, const QString& keptAs)
 {
     const QString path = orphan.content.header.path;
@@ -106,7 +92,7 @@ JournalSource DocumentJournaling::sourceOf(int slot) const
                 JournalHeader header;
                 header.path = s.Path;
                 if (s.Disk.exists)
-                    header.base = FileIdentity{s.Disk.size, s.Disk.modifiedNs, quint32(s.Disk.contentHash)};
+                    header.base = s.Disk;
                 header.encoding = formatName(s.Format);
                 return header;
             },
@@ -174,7 +160,7 @@ bool DocumentJournaling::reopen(const OrphanJournal& orphan, QStringList& proble
         m_table.setFileName(slot, header.path);
     m_table.setFormat(slot, formatFromName(header.encoding).value_or(TextFileFormat{}));
     if (header.base)
-        m_table.setDiskStamp(slot, stampOf(*header.base));
+        m_table.setDiskIdentity(slot, *header.base);
     m_journal.adopt(orphan, m_ids[std::size_t(slot)], replayed.text.size());
     m_table.setModified(slot, true);
     return true;

@@ -85,7 +85,7 @@ int DocumentTable::New()
     s.InUse = 1;
     s.Editor = editor;
     s.Format = TextFileFormat{};
-    s.Disk = DiskStamp{};
+    s.Disk = FileIdentity{};
     s.DiskChangeReported = false;
     connect(editor, &TREdit::Change, this, [this, index] { Q_EMIT editorChanged(index); });
 
@@ -178,10 +178,10 @@ void DocumentTable::markSaved(int slotIndex)
     Q_EMIT documentSaved(slotIndex);
 }
 
-void DocumentTable::setDiskStamp(int slotIndex, const DiskStamp& stamp)
+void DocumentTable::setDiskIdentity(int slotIndex, const FileIdentity& identity)
 {
     DocumentSlot& s = mutableSlot(slotIndex);
-    s.Disk = stamp;
+    s.Disk = identity;
     s.DiskChangeReported = false;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "codec/textformat.h"
-#include "documents/diskstamp.h"
 #include "platform/colors.h"
+#include "recovery/fileidentity.h"
 
 #include <QObject>
 #include <QPointer>
@@ -28,7 +28,7 @@ struct DocumentSlot {
     QString Extension; // extension with its dot, cut to 5 characters
     quint8 InUse = 0;
     TextFileFormat Format; // how the file was encoded, so it is written back alike
-    DiskStamp Disk;        // the file as the document last read or wrote it
+    FileIdentity Disk;     // the file as the document last read or wrote it
     // The user was told that another program changed the file: the next
     // save writes over it.
     bool DiskChangeReported = false;
@@ -107,7 +107,7 @@ public:
     void markSaved(int slotIndex);
     // What the document knows of its file since it last read or wrote it;
     // clears DiskChangeReported.
-    void setDiskStamp(int slotIndex, const DiskStamp& stamp);
+    void setDiskIdentity(int slotIndex, const FileIdentity& identity);
     void setDiskChangeReported(int slotIndex);
     // The document's text was read again from its file.
     void noteReloaded(int slotIndex);

@@ -1,7 +1,6 @@
 #include "documents/filecommands.h"
 
 #include "codec/textcodec.h"
-#include "documents/diskstamp.h"
 #include "documents/filedialogs.h"
 #include "documents/fileloader.h"
 #include "documents/filenames.h"
@@ -11,6 +10,7 @@
 #include "platform/errors.h"
 #include "platform/loadstr.h"
 #include "platform/nativenames.h"
+#include "recovery/fileidentity.h"
 
 #include <QDir>
 #include <QFile>
@@ -83,14 +83,14 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
     const FileLoader::Started started = FileLoader::start(fileName, m_table.slot(slotIndex).Editor);
     m_table.setFormat(slotIndex, started.format);
     if (!started.loader) {
-        m_table.setDiskStamp(slotIndex, started.stamp);
+        m_table.setDiskIdentity(slotIndex, started.stamp);
         return;
     }
     DocumentTable* table = &m_table;
     QObject::connect(started.loader, &FileLoader::finished, table,
-                     [table, slotIndex](const TextFileFormat& format, const DiskStamp& stamp) {
+                     [table, slotIndex](const TextFileFormat& format, const FileIdentity& stamp) {
                          table->setFormat(slotIndex, format);
-                         table->setDiskStamp(slotIndex, stamp);
+                         table->setDiskIdentity(slotIndex, stamp);
                      });
     // Reading broke off: the document holds only part of the file, so it
     // may not be saved over it.
@@ -101,7 +101,7 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
                      }));
 }
 
-DiskStamp FileCommands::writeDocument(int slotIndex, const QString& path)
+FileIdentity FileCommands::writeDocument(int slotIndex, const QString& path)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
     const QString shownName = shown(s.Path.isEmpty() ? path : s.Path);
@@ -122,8 +122,8 @@ DiskStamp FileCommands::writeDocument(int slotIndex, const QString& path)
                              }};
     if (!writeWholeFile(path, hashed))
         throw ScrivoError(QStringLiteral("Cannot create file %1").arg(shownName));
-    DiskStamp written = DiskStamp::of(path);
-    written.contentHash = hash.value();
+    FileIdentity written = FileIdentity::of(path);
+    written.hash = hash.value();
     return written;
 }
 
@@ -133,7 +133,7 @@ SaveResult FileCommands::SaveDocument(int slotIndex)
     if (path.isEmpty())
         return saveThroughDialog(slotIndex);
     refuseToOverwriteAChange(slotIndex);
-    m_table.setDiskStamp(slotIndex, writeDocument(slotIndex, path));
+    m_table.setDiskIdentity(slotIndex, writeDocument(slotIndex, path));
     m_table.markSaved(slotIndex);
     return SaveResult::Written;
 }
@@ -156,9 +156,9 @@ SaveResult FileCommands::saveThroughDialog(int slotIndex)
     }
     // Named and marked saved only once the file holds the text: after a
     // failed write the document keeps its old name and stays modified.
-    const DiskStamp written = writeDocument(slotIndex, FileNames::expandedPath(fileName));
+    const FileIdentity written = writeDocument(slotIndex, FileNames::expandedPath(fileName));
     SetDocumentFileName(slotIndex, fileName);
-    m_table.setDiskStamp(slotIndex, written);
+    m_table.setDiskIdentity(slotIndex, written);
     m_table.markSaved(slotIndex);
     setDialogFileName(m_saveDialog, LoadStr(sEmpty));
     return SaveResult::Written;
@@ -169,12 +169,12 @@ void FileCommands::refuseToOverwriteAChange(int slotIndex)
     const DocumentSlot& s = m_table.slot(slotIndex);
     if (s.DiskChangeReported || !s.Disk.exists)
         return; // told once already, or a file the document never knew
-    const DiskStamp now = DiskStamp::of(s.Path);
+    const FileIdentity now = FileIdentity::of(s.Path);
     if (!now.exists || now.sameMetadata(s.Disk))
         return; // nothing to overwrite, or nothing written since
     if (const std::optional<WholeTextFile> current = readIfPossible(s.Path);
-        current && current->stamp.contentHash == s.Disk.contentHash) {
-        m_table.setDiskStamp(slotIndex, current->stamp); // touched, or written with the same bytes
+        current && current->stamp.hash == s.Disk.hash) {
+        m_table.setDiskIdentity(slotIndex, current->stamp); // touched, or written with the same bytes
         return;
     }
     m_table.setDiskChangeReported(slotIndex);
@@ -186,7 +186,7 @@ void FileCommands::followFileOnDisk(int slotIndex)
     const DocumentSlot& s = m_table.slot(slotIndex);
     if (!s.InUse || s.Path.isEmpty() || !s.Disk.exists)
         return;
-    const DiskStamp now = DiskStamp::of(s.Path);
+    const FileIdentity now = FileIdentity::of(s.Path);
     if (now.sameMetadata(s.Disk))
         return;
     if (!now.exists) {
@@ -199,10 +199,10 @@ void FileCommands::followFileOnDisk(int slotIndex)
     std::optional<WholeTextFile> current = readIfPossible(s.Path);
     if (!current)
         return; // unreadable for now: the text stays as it is
-    const DiskStamp stamp = current->stamp;
-    if (stamp.contentHash != s.Disk.contentHash)
+    const FileIdentity stamp = current->stamp;
+    if (stamp.hash != s.Disk.hash)
         reload(slotIndex, std::move(*current));
-    m_table.setDiskStamp(slotIndex, stamp);
+    m_table.setDiskIdentity(slotIndex, stamp);
 }
 
 void FileCommands::reload(int slotIndex, WholeTextFile file)
@@ -278,7 +278,7 @@ void FileCommands::Save() { SaveDocument(m_table.CurrentSlot()); }
 bool FileCommands::needsSaving(int slotIndex) const
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
-    return s.Modified == 1 || (!s.Path.isEmpty() && !DiskStamp::of(s.Path).exists);
+    return s.Modified == 1 || (!s.Path.isEmpty() && !FileIdentity::of(s.Path).exists);
 }
 
 void FileCommands::SaveAll()

@@ -84,7 +84,7 @@ public:
     // "Cannot save %s: ..." naming a character the encoding cannot hold, or
     // "Cannot create file %s" (with the slot's own path when it has one); the
     // old file is then left as it was.
-    DiskStamp writeDocument(int slot, const QString& path);
+    FileIdentity writeDocument(int slot, const QString& path);
 
     // Saves one document: to its path, or through the save dialog when it
     // has none. Path and Modified change only once the file is written. A

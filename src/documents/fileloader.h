@@ -1,7 +1,7 @@
 #pragma once
 
 #include "codec/textformat.h"
-#include "documents/diskstamp.h"
+#include "recovery/fileidentity.h"
 #include "text/textchunk.h"
 
 #include <QObject>
@@ -31,7 +31,7 @@ public:
     struct Started {
         TextFileFormat format;
         // Complete (with the content's hash) when the file was read at once.
-        DiskStamp stamp;
+        FileIdentity stamp;
         // Still reading (signals below), or null when the file was read at
         // once.
         FileLoader* loader = nullptr;
@@ -53,7 +53,7 @@ Q_SIGNALS:
     // The whole file is in; format's line break is now that of the file's
     // first break; stamp is the file's as it was opened, with the hash of
     // everything read.
-    void finished(const TextFileFormat& format, const DiskStamp& stamp);
+    void finished(const TextFileFormat& format, const FileIdentity& stamp);
     // Reading broke off: the text holds only what came before.
     void failed(const QString& why);
 

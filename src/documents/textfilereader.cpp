@@ -98,7 +98,7 @@ TextFileReader::TextFileReader(const QString& path) : m_path(path)
     }
     m_size = st.st_size;
     // Taken before reading, so that a write during the read shows later.
-    m_stamp = DiskStamp::ofDescriptor(m_fd);
+    m_stamp = FileIdentity::ofDescriptor(m_fd);
     if (!fill(FirstBlock))
         throw cannotOpen(path);
     chooseEncoding();
@@ -300,10 +300,10 @@ void TextFileReader::fail(const QString& why)
         m_error = why;
 }
 
-DiskStamp TextFileReader::stamp() const
+FileIdentity TextFileReader::stamp() const
 {
-    DiskStamp stamp = m_stamp;
-    stamp.contentHash = m_hash.value();
+    FileIdentity stamp = m_stamp;
+    stamp.hash = m_hash.value();
     return stamp;
 }
 

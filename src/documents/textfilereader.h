@@ -1,7 +1,7 @@
 #pragma once
 
 #include "codec/textformat.h"
-#include "documents/diskstamp.h"
+#include "recovery/fileidentity.h"
 #include "text/textchunk.h"
 
 #include <QString>
@@ -44,7 +44,7 @@ public:
     bool atEnd() const { return m_atEnd; }
     // The file as it was opened; its content hash is that of every byte
     // once all are read.
-    DiskStamp stamp() const;
+    FileIdentity stamp() const;
     // Empty while reading goes well.
     const QString& error() const { return m_error; }
 
@@ -77,7 +77,7 @@ private:
     bool m_hasBreak = false;
     TextBytes::Break m_breakStyle = TextBytes::Break::CRLF;
     QString m_error;
-    DiskStamp m_stamp;
+    FileIdentity m_stamp;
     ContentHash m_hash;
     QByteArray m_pending; // read, not yet decoded
     std::vector<TextChunk> m_chunks;
@@ -87,7 +87,7 @@ private:
 // Raises "Cannot open file %s" (with the reason when there is one).
 struct WholeTextFile {
     TextFileFormat format;
-    DiskStamp stamp;
+    FileIdentity stamp;
     std::vector<TextChunk> chunks;
 };
 WholeTextFile readWholeTextFile(const QString& path);

@@ -3,36 +3,53 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <optional>
-
-// What a file was when a document read it (or wrote it): enough to tell
-// later whether it still holds the same bytes. Size and modification time
-// are a cheap first look; the hash of the bytes decides.
+// What a file was when a document last read or wrote it, to tell another
+// program's change from none, in this run or after a restart. The file's
+// identity and times (a link is followed) say at once that nothing happened;
+// when they differ, the content decides, so that a file touched or rewritten
+// with the same bytes (a checkout, a "touch") does not count as changed. The
+// content is known by its CRC-32C, the same from one run to the next, so a
+// recovery journal can check a file against it after a restart.
 struct FileIdentity {
-    qint64 size = 0;
-    qint64 modifiedNs = 0; // modification time, nanoseconds since 1970
-    quint32 hash = 0;      // CRC-32C of the bytes
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = -1;
+    qint64 modifiedNs = 0; // last write, nanoseconds since 1970
+    qint64 changedNs = 0;  // last change of the inode (any write, rename, chmod)
+    quint32 hash = 0;      // CRC-32C of the bytes, once they are known
 
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 
-    // The identity of bytes read from (or written to) a file whose
-    // modification time was then modifiedNs.
-    static FileIdentity of(QByteArrayView bytes, qint64 modifiedNs);
+    // The file at path (as NativeNames carries it) now, without its hash.
+    static FileIdentity of(const QString& path);
+    // The same of an open file: taken before reading it, so that a write
+    // during the read shows as a change later.
+    static FileIdentity ofDescriptor(int fd);
+    // The file at path now, known to hold bytes (just written or read).
+    static FileIdentity ofFile(const QString& path, QByteArrayView bytes);
+    static quint32 hashOf(QByteArrayView bytes);
 
-    // Same bytes: size and hash agree (a file can be touched without change).
-    bool sameContent(const FileIdentity& other) const { return size == other.size && hash == other.hash; }
-    // Size and time agree: most likely unchanged, without reading it.
-    bool sameStamp(qint64 otherSize, qint64 otherModifiedNs) const
+    // Same file, size and times: nothing was written since.
+    bool sameMetadata(const FileIdentity& other) const;
+    // Size and last write agree: most likely unchanged, without reading it.
+    // What a journal keeps of a file across a restart, where the device and
+    // inode may not stay the same.
+    bool sameSizeAndTime(const FileIdentity& other) const
     {
-        return size == otherSize && modifiedNs == otherModifiedNs;
+        return exists && other.exists && size == other.size && modifiedNs == other.modifiedNs;
     }
+    // These are the bytes the file held: size and hash agree.
+    bool holds(QByteArrayView bytes) const { return size == bytes.size() && hash == hashOf(bytes); }
 };
 
-// Size and modification time of a file, by descriptor or by name; nothing
-// when it cannot be examined.
-struct FileStamp {
-    qint64 size = 0;
-    qint64 modifiedNs = 0;
+// The hash of bytes that come in pieces (a file read or written a piece at
+// a time): the same as FileIdentity::hashOf of them all.
+class ContentHash {
+public:
+    void add(QByteArrayView piece);
+    quint32 value() const { return m_crc; }
+
+private:
+    quint32 m_crc = 0;
 };
-std::optional<FileStamp> fileStamp(int fd);
-std::optional<FileStamp> fileStamp(const QString& path);

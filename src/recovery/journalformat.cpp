@@ -106,7 +106,7 @@ std::optional<JournalHeader> parseHeader(QByteArrayView payload)
     h.order = number(o, "order").value_or(0);
     const auto size = number(o, "size"), modified = number(o, "modified"), hash = number(o, "hash", 16);
     if (size && modified && hash)
-        h.base = FileIdentity{*size, *modified, quint32(*hash)};
+        h.base = FileIdentity{.exists = true, .size = *size, .modifiedNs = *modified, .hash = quint32(*hash)};
     return h;
 }
 

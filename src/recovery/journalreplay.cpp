@@ -29,7 +29,7 @@ std::optional<QByteArray> baseBytes(const JournalHeader& header, ReplayProblem& 
         problem = ReplayProblem::FileUnreadable;
         return std::nullopt;
     }
-    if (!header.base->sameContent(FileIdentity::of(bytes, 0))) {
+    if (!header.base->holds(bytes)) {
         problem = ReplayProblem::FileChanged;
         return std::nullopt;
     }

@@ -152,8 +152,7 @@ void RecoveryJournal::write(DocumentId id, Document& d)
         const QString problem = ok ? QString() : file->problem();
         bool fileChanged = false;
         if (ok && base) {
-            const auto stamp = fileStamp(watched);
-            fileChanged = !stamp || !base->sameStamp(stamp->size, stamp->modifiedNs);
+            fileChanged = !base->sameSizeAndTime(FileIdentity::of(watched));
         }
         QMetaObject::invokeMethod(
             this, [this, id, ok, problem, fileChanged] { written(id, ok && !fileChanged, problem); },

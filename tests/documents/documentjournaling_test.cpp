@@ -141,7 +141,7 @@ TEST_F(DocumentJournalingTest, ALongFileKeepsOnlyItsEditsAndComesBackWhileUnchan
     EXPECT_EQ(editor(0)->text(), expected);
     // Its next save checks the file against the one the edits were made on.
     EXPECT_TRUE(table().slot(0).Disk.exists);
-    EXPECT_EQ(table().slot(0).Disk.contentHash, DiskStamp::hashOf(readBytes(big)));
+    EXPECT_TRUE(table().slot(0).Disk.holds(readBytes(big)));
 }
 
 TEST_F(DocumentJournalingTest, ALongFileChangedSinceIsToldAndItsJournalKeptAside)

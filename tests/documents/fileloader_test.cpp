@@ -107,13 +107,13 @@ TEST_F(FileLoaderTest, ALargeFileOpensUnmodifiedAndSavesBackUnchanged)
     EXPECT_EQ(docs().current().Path, path);
     // Known by its content however it was read, so that a file rewritten
     // with the same bytes is no change.
-    EXPECT_EQ(docs().current().Disk.contentHash, DiskStamp::hashOf(bytes));
+    EXPECT_EQ(docs().current().Disk.hash, FileIdentity::hashOf(bytes));
 
     // Saved while still reading: the save waits for the whole text.
     const int slot = Fp->files().openInNewDocument(path);
     ASSERT_GE(slot, 0);
     ASSERT_TRUE(docs().slot(slot).Editor->isLoading());
     QFile::remove(path);
-    EXPECT_EQ(Fp->files().writeDocument(slot, path).contentHash, DiskStamp::hashOf(bytes));
+    EXPECT_EQ(Fp->files().writeDocument(slot, path).hash, FileIdentity::hashOf(bytes));
     EXPECT_EQ(readBytes(path), bytes);
 }

@@ -1,5 +1,4 @@
 #include "recovery/crc32c.h"
-#include "recovery/fileidentity.h"
 
 #include <QByteArray>
 #include <QRandomGenerator>
@@ -30,14 +29,4 @@ TEST(Crc32c, ChainsAndAgreesWithThePortableWay)
             const QByteArrayView part = QByteArrayView(data).sliced(start, length);
             EXPECT_EQ(crc32c(part), crc32cPortable(part)) << start << " " << length;
         }
-}
-
-TEST(FileIdentity, SameContentIgnoresTheTime)
-{
-    const FileIdentity a = FileIdentity::of("hello", 100);
-    EXPECT_TRUE(a.sameContent(FileIdentity::of("hello", 200)));
-    EXPECT_FALSE(a.sameContent(FileIdentity::of("hellO", 100)));
-    EXPECT_FALSE(a.sameContent(FileIdentity::of("hello!", 100)));
-    EXPECT_TRUE(a.sameStamp(5, 100));
-    EXPECT_FALSE(a.sameStamp(5, 101));
 }

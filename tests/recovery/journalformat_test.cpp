@@ -11,7 +11,7 @@ JournalHeader sampleHeader()
 {
     JournalHeader h;
     h.path = QStringLiteral("/home/ann/notes d'été.txt");
-    h.base = FileIdentity{123456789012LL, 1700000000123456789LL, 0xDEADBEEF};
+    h.base = FileIdentity{.exists = true, .size = 123456789012LL, .modifiedNs = 1700000000123456789LL, .hash = 0xDEADBEEF};
     h.encoding = QStringLiteral("utf-8 crlf");
     h.sessionStarted = 1700000000999LL;
     h.order = 42;

@@ -77,7 +77,7 @@ protected:
         Doc doc;
         doc.path = writeFile(name, content);
         doc.text = QString::fromLatin1(content);
-        doc.base = FileIdentity::of(content, fileStamp(doc.path)->modifiedNs);
+        doc.base = FileIdentity::ofFile(doc.path, content);
         return doc;
     }
     QStringList journalsIn(const QString& folder) const
@@ -263,8 +263,8 @@ TEST_F(Journal, EditsApplyToTheFileOfANameThatIsNotUtf8)
     Doc doc;
     doc.path = NativeNames::fromNative(odd);
     doc.text = QString::fromLatin1(content);
-    ASSERT_TRUE(fileStamp(doc.path));
-    doc.base = FileIdentity::of(content, fileStamp(doc.path)->modifiedNs);
+    doc.base = FileIdentity::ofFile(doc.path, content);
+    ASSERT_TRUE(doc.base->exists);
     {
         RecoveryJournal journal(root());
         journal.track(1, doc.source());
