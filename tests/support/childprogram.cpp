@@ -98,12 +98,24 @@ bool ScrivoProcess::waitForErrorBox() { return waitForWindow(QStringLiteral("^Sc
 
 bool ScrivoProcess::waitForWindow(const QString& title)
 {
-    QString found;
-    const bool shown = xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                                QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("--name"), title},
-                               &found);
-    m_window = found.split(u'\n', Qt::SkipEmptyParts).value(0);
-    return shown && !m_window.isEmpty();
+    // xdotool gives up on an X error, as when a window it looks at goes
+    // away meanwhile (the program's start opens and closes some): asked
+    // again while the program runs.
+    const QDeadlineTimer deadline(StartTimeout);
+    while (m_process.state() == QProcess::Running && !deadline.hasExpired()) {
+        QString found;
+        const bool shown = xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                                    QStringLiteral("--pid"), QString::number(pid()), QStringLiteral("--name"), title},
+                                   &found);
+        m_window = found.split(u'\n', Qt::SkipEmptyParts).value(0);
+        if (shown && !m_window.isEmpty())
+            return true;
+        QThread::msleep(50);
+    }
+    if (m_process.state() != QProcess::Running)
+        qWarning("scrivo ended before its window showed (status %d, code %d)", int(m_process.exitStatus()),
+                 m_process.exitCode());
+    return false;
 }
 
 void ScrivoProcess::typeIntoEditor(const QString& text)
