@@ -65,6 +65,14 @@ bool waitForQueuedReport(const TSxThreadFileNotifier& watcher)
     return false;
 }
 
+// The most reports a thread may give for changes made while burst ran: one,
+// unless the changes were slowed down (a busy machine), since between two
+// reports there is at least a quiet period without a change.
+int mostReportsOf(const QElapsedTimer& burst)
+{
+    return 1 + int(burst.elapsed() / TSxThreadFileNotifier::QuietPeriod.count());
+}
+
 void save(const QString& path, const QByteArray& bytes)
 {
     QSaveFile file(path);
@@ -84,25 +92,34 @@ TEST(DirectoryWatcher, BurstOfSavesGivesOneReportPerThread)
     ASSERT_EQ(watcher.threads().size(), 2u);
     waitUntilWatching(watcher);
 
+    QElapsedTimer burst;
+    burst.start();
     for (int i = 1; i <= 3; ++i)
         save(tree.path("doc.txt"), "version " + QByteArray::number(i));
+    const int most = mostReportsOf(burst);
 
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log.names() == 1 && log.details() == 1; }, ArrivalTimeoutMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.names() >= 1 && log.details() >= 1; }, ArrivalTimeoutMs));
     QTest::qWait(SilenceMs);
-    EXPECT_EQ(log.names(), 1);
-    EXPECT_EQ(log.details(), 1);
+    EXPECT_GE(log.names(), 1);
+    EXPECT_LE(log.names(), most);
+    EXPECT_GE(log.details(), 1);
+    EXPECT_LE(log.details(), most);
     for (const Report& r : log.reports)
         EXPECT_EQ(r.path, tree.root());
 
     // A plain write in place changes no name: only the detail thread speaks.
+    const int names = log.names();
+    const int details = log.details();
+    burst.start();
     QFile file(tree.path("doc.txt"));
     ASSERT_TRUE(file.open(QIODevice::Append));
     file.write("more");
     file.close();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return log.details() == 2; }, ArrivalTimeoutMs));
+    const int mostAfterWrite = mostReportsOf(burst);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.details() > details; }, ArrivalTimeoutMs));
     QTest::qWait(SilenceMs);
-    EXPECT_EQ(log.names(), 1);
-    EXPECT_EQ(log.details(), 2);
+    EXPECT_EQ(log.names(), names);
+    EXPECT_LE(log.details() - details, mostAfterWrite);
 }
 
 TEST(DirectoryWatcher, ThousandCreationsGiveOneReport)
@@ -119,9 +136,7 @@ TEST(DirectoryWatcher, ThousandCreationsGiveOneReport)
         QFile file(tree.path(QStringLiteral("f%1").arg(i)));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     }
-    // One report, unless the burst is slowed down (a busy machine): between
-    // two reports there is at least a quiet period.
-    const int most = 1 + int(burst.elapsed() / TSxThreadFileNotifier::QuietPeriod.count());
+    const int most = mostReportsOf(burst);
     EXPECT_TRUE(QTest::qWaitFor([&] { return log.names() >= 1; }, ArrivalTimeoutMs));
     QTest::qWait(SilenceMs);
     EXPECT_GE(log.names(), 1);
