@@ -150,14 +150,32 @@ void RecoveryJournal::write(DocumentId id, Document& d)
                     appended = std::move(appended), whole, watched, base] {
         const bool ok = whole ? file->replace(wholeJournal(header, copy, appended)) : file->append(appended);
         const QString problem = ok ? QString() : file->problem();
-        bool fileChanged = false;
-        if (ok && base) {
-            fileChanged = !base->sameSizeAndTime(FileIdentity::of(watched));
-        }
-        QMetaObject::invokeMethod(
-            this, [this, id, ok, problem, fileChanged] { written(id, ok && !fileChanged, problem); },
-            Qt::QueuedConnection);
+        const bool fileChanged = ok && base && !base->sameSizeAndTime(FileIdentity::of(watched));
+        report({id, ok && !fileChanged, problem});
     });
+}
+
+void RecoveryJournal::report(Outcome outcome)
+{
+    bool first = false;
+    {
+        const std::lock_guard lock(m_outcomesLock);
+        first = m_outcomes.empty();
+        m_outcomes.push_back(std::move(outcome));
+    }
+    if (first)
+        QMetaObject::invokeMethod(this, "takeOutcomes", Qt::QueuedConnection);
+}
+
+void RecoveryJournal::takeOutcomes()
+{
+    std::vector<Outcome> outcomes;
+    {
+        const std::lock_guard lock(m_outcomesLock);
+        outcomes.swap(m_outcomes);
+    }
+    for (const Outcome& o : outcomes)
+        written(o.id, o.ok, o.problem);
 }
 
 // Back on the user's thread after a write; a failed one (or a file that
@@ -270,7 +288,7 @@ void RecoveryJournal::adopt(const OrphanJournal& orphan, DocumentId id, qint64 l
     m_writer->post([this, id, file = d.file, from = orphan.file, size = orphan.content.intactSize] {
         const bool ok = file->adopt(from, size);
         const QString problem = file->problem();
-        QMetaObject::invokeMethod(this, [this, id, ok, problem] { written(id, ok, problem); }, Qt::QueuedConnection);
+        report({id, ok, problem});
     });
 }
 

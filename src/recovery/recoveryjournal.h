@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -122,6 +123,16 @@ private:
     void writePending();
     void write(DocumentId id, Document& d);
     void written(DocumentId id, bool ok, const QString& problem);
+    // The writer thread's outcomes reach the user's thread through a queue
+    // of our own, so that nothing made on one thread is used on the other
+    // without a lock both can see.
+    struct Outcome {
+        DocumentId id;
+        bool ok;
+        QString problem;
+    };
+    void report(Outcome outcome);
+    Q_INVOKABLE void takeOutcomes();
     QString journalPath(DocumentId id) const;
 
     std::unique_ptr<OwnSession> m_session;
@@ -130,5 +141,7 @@ private:
     std::vector<std::unique_ptr<EndedSession>> m_ended;
     QTimer* m_timer = nullptr;
     int m_flushDelay = FlushDelay;
+    std::mutex m_outcomesLock;
+    std::vector<Outcome> m_outcomes;
     std::unique_ptr<JournalWriter> m_writer;
 };
