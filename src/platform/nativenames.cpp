@@ -37,6 +37,24 @@ int utf8Sequence(QByteArrayView bytes, qsizetype at, char32_t& code)
     return length;
 }
 
+// Walks bytes as UTF-8: each valid sequence goes to onCode, each byte that
+// is not part of one to onByte.
+template <typename OnByte, typename OnCode>
+void forEachSequence(QByteArrayView bytes, OnByte onByte, OnCode onCode)
+{
+    for (qsizetype at = 0; at < bytes.size();) {
+        char32_t code = 0;
+        const int length = utf8Sequence(bytes, at, code);
+        if (length == 0) {
+            onByte(static_cast<unsigned char>(bytes[at]));
+            ++at;
+        } else {
+            onCode(code);
+            at += length;
+        }
+    }
+}
+
 char32_t visible(char32_t code)
 {
     if (code < 0x20)
@@ -81,18 +99,10 @@ QString NativeNames::display(QByteArrayView bytes)
         return QString::fromUtf8(bytes);
     QString shown;
     shown.reserve(bytes.size() + 8);
-    for (qsizetype at = 0; at < bytes.size();) {
-        char32_t code = 0;
-        const int length = utf8Sequence(bytes, at, code);
-        if (length == 0) {
-            const auto b = static_cast<unsigned char>(bytes[at]);
-            shown += QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, u'0');
-            ++at;
-            continue;
-        }
-        appendCode(shown, visible(code));
-        at += length;
-    }
+    forEachSequence(
+        bytes,
+        [&](unsigned char b) { shown += QStringLiteral("\\x") + QString::number(b, 16).toUpper().rightJustified(2, u'0'); },
+        [&](char32_t code) { appendCode(shown, visible(code)); });
     return shown;
 }
 
@@ -105,19 +115,13 @@ QString NativeNames::fromNative(QByteArrayView bytes)
         return QString::fromUtf8(bytes);
     QString path;
     path.reserve(bytes.size() + 8);
-    for (qsizetype at = 0; at < bytes.size();) {
-        char32_t code = 0;
-        const int length = utf8Sequence(bytes, at, code);
-        if (length == 0) {
-            path += QChar(char16_t(StandInBase + static_cast<unsigned char>(bytes[at])));
-            ++at;
-            continue;
-        }
-        if (isStandInRange(code))
-            path += QChar(StandInQuote);
-        appendCode(path, code);
-        at += length;
-    }
+    forEachSequence(
+        bytes, [&](unsigned char b) { path += QChar(char16_t(StandInBase + b)); },
+        [&](char32_t code) {
+            if (isStandInRange(code))
+                path += QChar(StandInQuote);
+            appendCode(path, code);
+        });
     return path;
 }
 
