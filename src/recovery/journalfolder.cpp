@@ -105,7 +105,7 @@ void removeSessionFolder(const QString& root, const QString& path)
 QString defaultJournalRoot()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification: a relative path is invalid and ignored.
+    // XDG's rule: a relative XDG_STATE_HOME is invalid and ignored.
     if (state.isEmpty() || !QDir::isAbsolutePath(state))
         state = QDir::homePath() + QStringLiteral("/.local/state");
     return QDir::cleanPath(state + QStringLiteral("/scrivo"));
