@@ -122,9 +122,9 @@ TFp::TFp(QWidget* parent) : QMainWindow(parent)
 
     m_documents = std::make_unique<DocumentTable>(pageEdition, [this] { return editorLookFromOptions(); });
     new TabCaptions(*m_documents, LoadStr(sNewPage));
-    openDialogFp = createOpenDialog(this);
-    saveDialogFp = createSaveDialog(this);
-    m_files = std::make_unique<FileCommands>(*m_documents, openDialogFp, saveDialogFp);
+    openDialogFp = std::make_unique<DeferredFileDialog>(this, createOpenDialog);
+    saveDialogFp = std::make_unique<DeferredFileDialog>(this, createSaveDialog);
+    m_files = std::make_unique<FileCommands>(*m_documents, openDialogFp.get(), saveDialogFp.get());
     m_diskWatcher = new DiskWatcher(*m_documents, *m_files, this);
     m_edit = std::make_unique<EditCommands>(*m_documents);
     m_journaling = std::make_unique<DocumentJournaling>(*m_documents, defaultJournalRoot());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/documenttable.h"
+#include "documents/filedialogs.h"
 
 #include <QMainWindow>
 
@@ -11,7 +12,6 @@ class DocumentJournaling;
 class EditCommands;
 class FileCommands;
 class QAction;
-class QFileDialog;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -99,8 +99,8 @@ public:
     QAction* mnuClearUndo = nullptr;
     QAction* mnuOption = nullptr;
     QAction* mnuAbout = nullptr;
-    QFileDialog* openDialogFp = nullptr;
-    QFileDialog* saveDialogFp = nullptr;
+    std::unique_ptr<DeferredFileDialog> openDialogFp;
+    std::unique_ptr<DeferredFileDialog> saveDialogFp;
 
     DocumentTable& documents() { return *m_documents; }
     FileCommands& files() { return *m_files; }

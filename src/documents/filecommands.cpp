@@ -57,7 +57,7 @@ bool FileCommands::isDocumentFile(const QString& path)
     return !path.isEmpty() && ::stat(NativeNames::toNative(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-FileCommands::FileCommands(DocumentTable& table, QFileDialog* openDialog, QFileDialog* saveDialog)
+FileCommands::FileCommands(DocumentTable& table, DeferredFileDialog* openDialog, DeferredFileDialog* saveDialog)
     : m_table(table), m_openDialog(openDialog), m_saveDialog(saveDialog)
 {
 }
@@ -145,13 +145,14 @@ SaveResult FileCommands::saveThroughDialog(int slotIndex)
     // The user sees which document is being named.
     if (slotIndex != m_table.CurrentSlot())
         m_table.activate(slotIndex);
-    if (m_saveDialog->exec() != QDialog::Accepted)
+    QFileDialog* dialog = m_saveDialog->dialog();
+    if (dialog->exec() != QDialog::Accepted)
         return SaveResult::NotWritten;
-    const QString fileName = dialogFileName(m_saveDialog);
+    const QString fileName = dialogFileName(dialog);
     if (fileName.isEmpty())
         return SaveResult::Stop;
     if (!QFileInfo(QFileInfo(fileName).absolutePath()).isDir()) {
-        setDialogFileName(m_saveDialog, LoadStr(sEmpty));
+        m_saveDialog->setFileName(LoadStr(sEmpty));
         return SaveResult::Stop;
     }
     // Named and marked saved only once the file holds the text: after a
@@ -160,7 +161,7 @@ SaveResult FileCommands::saveThroughDialog(int slotIndex)
     SetDocumentFileName(slotIndex, fileName);
     m_table.setDiskIdentity(slotIndex, written);
     m_table.markSaved(slotIndex);
-    setDialogFileName(m_saveDialog, LoadStr(sEmpty));
+    m_saveDialog->setFileName(LoadStr(sEmpty));
     return SaveResult::Written;
 }
 
@@ -228,9 +229,9 @@ void FileCommands::SaveAs()
     if (!m_table.slot(slot).InUse || !m_saveDialog)
         return;
     // The dialog starts at the document's own file.
-    setDialogFileName(m_saveDialog, m_table.slot(slot).Path);
+    m_saveDialog->setFileName(m_table.slot(slot).Path);
     if (saveThroughDialog(slot) != SaveResult::Written)
-        setDialogFileName(m_saveDialog, LoadStr(sEmpty));
+        m_saveDialog->setFileName(LoadStr(sEmpty));
 }
 
 bool FileCommands::showsOpenCopy(const QString& fileName, bool severalTimesOption)
@@ -254,9 +255,9 @@ int FileCommands::openInNewDocument(const QString& fileName)
 
 void FileCommands::Open(bool severalTimesOption)
 {
-    if (!m_openDialog || m_openDialog->exec() != QDialog::Accepted)
+    if (!m_openDialog || m_openDialog->dialog()->exec() != QDialog::Accepted)
         return;
-    const QString fileName = dialogFileName(m_openDialog);
+    const QString fileName = dialogFileName(m_openDialog->dialog());
     if (fileName.isEmpty() || showsOpenCopy(fileName, severalTimesOption))
         return;
     openInNewDocument(fileName);
@@ -267,7 +268,7 @@ void FileCommands::OpenFromFileList(const QString& path, bool severalTimesOption
     if (showsOpenCopy(path, severalTimesOption) || FileNames::extensionPart(path).isEmpty())
         return; // folders and files without an extension are not opened
     if (m_openDialog)
-        setDialogFileName(m_openDialog, path);
+        m_openDialog->setFileName(path);
     // The path itself is read, not the dialog's name, which the dialog
     // would split at a quote.
     openInNewDocument(path);

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-class QFileDialog;
+class DeferredFileDialog;
 
 // Outcome of saving one document.
 enum class SaveResult { Written, NotWritten, Stop };
@@ -17,7 +17,8 @@ public:
     // The dialogs belong to the main window. Without them (a program that
     // only reads and writes documents) no file name can be asked for: Open
     // does nothing and an untitled document is not written.
-    FileCommands(DocumentTable& table, QFileDialog* openDialog = nullptr, QFileDialog* saveDialog = nullptr);
+    FileCommands(DocumentTable& table, DeferredFileDialog* openDialog = nullptr,
+                 DeferredFileDialog* saveDialog = nullptr);
 
     // Open: asks for a file, shows an open copy instead when the option
     // forbids a second one, else opens the file in a new document.
@@ -101,6 +102,6 @@ private:
     void reload(int slot, WholeTextFile file);
 
     DocumentTable& m_table;
-    QFileDialog* m_openDialog;
-    QFileDialog* m_saveDialog;
+    DeferredFileDialog* m_openDialog;
+    DeferredFileDialog* m_saveDialog;
 };

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 
+#include <utility>
+
 namespace {
 
 // Each filter is shown by its description alone; the patterns follow in the
@@ -72,4 +74,24 @@ void setDialogFileName(QFileDialog* dialog, const QString& fileName)
     // selectFile() ignores an empty name: empty the dialog's own box.
     if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         edit->clear();
+}
+
+DeferredFileDialog::DeferredFileDialog(QWidget* parent, Factory make) : m_parent(parent), m_make(make) {}
+
+QFileDialog* DeferredFileDialog::dialog()
+{
+    if (!m_dialog) {
+        m_dialog = m_make(m_parent);
+        if (!m_pendingName.isEmpty())
+            setDialogFileName(m_dialog, std::exchange(m_pendingName, QString()));
+    }
+    return m_dialog;
+}
+
+void DeferredFileDialog::setFileName(const QString& fileName)
+{
+    if (m_dialog)
+        setDialogFileName(m_dialog, fileName);
+    else
+        m_pendingName = fileName; // a new dialog's box is empty already
 }

@@ -42,8 +42,8 @@ protected:
     void SetUp() override
     {
         ProgramTest::SetUp();
-        Fp->openDialogFp->setDirectory(m_dir.path());
-        Fp->saveDialogFp->setDirectory(m_dir.path());
+        Fp->openDialogFp->dialog()->setDirectory(m_dir.path());
+        Fp->saveDialogFp->dialog()->setDirectory(m_dir.path());
     }
 
     // Opens path through the open dialog.
@@ -60,6 +60,25 @@ protected:
     bool saveAllEnabled() const { return Fp->btSaveAll->isEnabled() && Fp->mnuSaveAll->isEnabled(); }
 };
 
+}
+
+using FileDialogsTest = ProgramTest;
+
+TEST_F(FileDialogsTest, AreMadeWhenFirstNeededAndStartAtTheFileLastOpenedFromTheList)
+{
+    EXPECT_FALSE(Fp->openDialogFp->isMade());
+    EXPECT_FALSE(Fp->saveDialogFp->isMade());
+    const QString path = m_dir.filePath(QStringLiteral("notes.txt"));
+    writeBytes(path, "text\n");
+    Fp->files().OpenFromFileList(path, false);
+    ASSERT_EQ(Fp->documents().currentEditor()->text(), QStringLiteral("text\n"));
+    EXPECT_FALSE(Fp->openDialogFp->isMade()) << "opening from the list needs no dialog";
+
+    QFileDialog* dialog = Fp->openDialogFp->dialog();
+    EXPECT_EQ(dialog->directory().absolutePath(), QDir(m_dir.path()).absolutePath());
+    EXPECT_EQ(fileDialogName(dialog), QStringLiteral("notes.txt"));
+    EXPECT_EQ(Fp->openDialogFp->dialog(), dialog) << "made once";
+    EXPECT_EQ(dialog->parentWidget(), Fp);
 }
 
 TEST_F(FileCommandsTest, OpenShowsTheFileUnmodifiedInANewTab)
@@ -170,7 +189,7 @@ TEST_F(FileCommandsTest, SavingAnUntitledDocumentAsNotesWritesNotesTxt)
     EXPECT_EQ(docs().current().Modified, 0u);
     EXPECT_FALSE(saveEnabled());
     EXPECT_TRUE(saveAllEnabled()) << "Save leaves the Save All pair alone";
-    EXPECT_TRUE(fileDialogName(Fp->saveDialogFp).isEmpty()) << "the next save dialog opens without a name";
+    EXPECT_TRUE(fileDialogName(Fp->saveDialogFp->dialog()).isEmpty()) << "the next save dialog opens without a name";
 
     // From now on Save writes to the path without asking.
     typeInto(docs().currentEditor(), QStringLiteral("!"));
@@ -191,7 +210,7 @@ TEST_F(FileCommandsTest, CancelledOrRefusedSaveKeepsTheDocumentModified)
     answerFileDialog(nowhere);
     Fp->btSave->click();
     EXPECT_FALSE(QFile::exists(nowhere));
-    EXPECT_TRUE(fileDialogName(Fp->saveDialogFp).isEmpty());
+    EXPECT_TRUE(fileDialogName(Fp->saveDialogFp->dialog()).isEmpty());
     EXPECT_TRUE(docs().current().Path.isEmpty());
     EXPECT_EQ(docs().current().Modified, 1u);
     EXPECT_TRUE(saveEnabled());
