@@ -15,7 +15,8 @@
 // agree with the tokens: a byte starts a position unless it is a
 // continuation byte or the LF of a CR LF; a four-byte lead adds a second
 // position (the low surrogate); a break starts at a CR or at an LF not
-// preceded by CR. Runs holding raw bytes are decoded token by token.
+// preceded by CR. Runs holding raw bytes are counted so between them, and
+// decoded token by token.
 
 namespace TextBytes {
 
@@ -191,10 +192,11 @@ unsigned highMask(const uchar* p, qsizetype i)
 #endif
 }
 
-bool isValid(const uchar* p, qsizetype n, bool& ascii)
+// Where the first byte that is no part of a valid sequence lies, from i on
+// (n when there is none); ascii tells whether every byte before it is.
+qsizetype validEnd(const uchar* p, qsizetype i, qsizetype n, bool& ascii)
 {
     ascii = true;
-    qsizetype i = 0;
     while (i < n) {
         if (i + Block <= n) {
             const unsigned high = highMask(p, i);
@@ -210,11 +212,13 @@ bool isValid(const uchar* p, qsizetype n, bool& ascii)
         ascii = false;
         const int len = sequenceLength(p + i, n - i);
         if (len == 0)
-            return false;
+            return i;
         i += len;
     }
-    return true;
+    return n;
 }
+
+bool isValid(const uchar* p, qsizetype n, bool& ascii) { return validEnd(p, 0, n, ascii) == n; }
 
 #if defined(__SSE2__)
 // Counts of whole blocks from i on, in byte counters summed every 255
@@ -272,16 +276,27 @@ Metrics measureValid(const uchar* p, qsizetype n)
     return m;
 }
 
-Metrics measureTokens(const uchar* p, qsizetype n)
+// A run with raw bytes: the valid stretches between them are counted as
+// valid runs are (each starts at the run's start or after a raw byte, so
+// never on the LF of a CR LF), each raw byte is one position.
+Metrics measureMixed(const uchar* p, qsizetype n)
 {
     Metrics m;
     for (qsizetype i = 0; i < n;) {
-        const Token t = tokenAt(p + i, p + n);
-        m.ascii = m.ascii && p[i] < 0x80;
-        m.valid = m.valid && (p[i] < 0x80 || t.bytes > 1);
-        m.units += t.units;
-        m.breaks += t.lineBreak;
-        i += t.bytes;
+        bool ascii = true;
+        const qsizetype bad = validEnd(p, i, n, ascii);
+        if (bad > i) {
+            const Metrics part = measureValid(p + i, bad - i);
+            m.units += part.units;
+            m.breaks += part.breaks;
+            m.ascii = m.ascii && part.ascii;
+        }
+        if (bad == n)
+            break;
+        m.units += 1;
+        m.ascii = false;
+        m.valid = false;
+        i = bad + 1;
     }
     return m;
 }
@@ -340,13 +355,13 @@ Metrics measure(QByteArrayView bytes)
     bool ascii = true;
     if (isValid(p, bytes.size(), ascii))
         return measureValid(p, bytes.size());
-    return measureTokens(p, bytes.size());
+    return measureMixed(p, bytes.size());
 }
 
 Metrics measurePrefix(QByteArrayView bytes, qsizetype offset, bool valid)
 {
     const uchar* p = bytesOf(bytes);
-    return valid ? measureValid(p, offset) : measureTokens(p, offset);
+    return valid ? measureValid(p, offset) : measureMixed(p, offset);
 }
 
 bool cleanJunction(QByteArrayView left, QByteArrayView right)

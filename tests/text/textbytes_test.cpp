@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 TEST(TextBytes, EachBreakIsOnePositionAndRawBytesStandForThemselves)
@@ -34,6 +36,28 @@ TEST(TextBytes, RawBytesThatWouldSpellACharacterAreKeptInRunsOfTheirOwn)
     EXPECT_EQ(runs[1].metrics.units, 2);
     EXPECT_EQ(runs[1].metrics.breaks, 1);
     EXPECT_FALSE(runs[1].metrics.valid);
+}
+
+TEST(TextBytes, RunsWithRawBytesCountAsTheirTextReads)
+{
+    // Pieces that make valid stretches long enough for the block counting,
+    // broken now and then by raw bytes, cut characters and stray CR and LF.
+    const char* pieces[] = {"abcdefghijklmnopqrstuvwxyz", "\r\n", "\r", "\n", "\xC3\xA9", "\xE2\x82\xAC",
+                            "\xF0\x9F\x98\x80", "\xE9", "\xE2\x82", "\x80", "\xF0\x9F", "\xFF"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        QByteArray bytes;
+        const int count = int(random() % 40);
+        for (int k = 0; k < count; ++k)
+            bytes += pieces[random() % std::size(pieces)];
+        const QString text = TextBytes::toText(bytes);
+        const TextBytes::Metrics m = TextBytes::measure(bytes);
+        ASSERT_EQ(m.units, text.size()) << bytes.toHex().constData();
+        ASSERT_EQ(m.breaks, text.count(u'\n')) << bytes.toHex().constData();
+        const bool raw = std::any_of(text.begin(), text.end(), [](QChar c) { return TextBytes::isRawByteStandIn(c.unicode()); });
+        ASSERT_EQ(m.valid, !raw) << bytes.toHex().constData();
+        ASSERT_EQ(m.ascii, std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }));
+    }
 }
 
 } // namespace
