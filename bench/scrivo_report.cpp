@@ -3,6 +3,8 @@
 //
 //   scrivo_report                 generate the data, run every row, print the table
 //   scrivo_report --row NAME DIR  measure one row (used by the above)
+//   scrivo_report --huge [--runs N]  also the rows of a 1 GB file (written
+//                                 into the temporary folder: 1 GB of disk)
 //
 // Run it on a display (xvfb-run) or with QT_QPA_PLATFORM=offscreen.
 
@@ -102,6 +104,25 @@ void writeBigText(const QString& path)
     }
 }
 
+// 1 GB in lines of 100 bytes, the needle at the very end.
+void writeHugeText(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    constexpr qint64 Size = qint64(1) << 30;
+    QByteArray block;
+    for (int i = 0; block.size() < (1 << 20); ++i) {
+        QByteArray line = "Line " + QByteArray::number(i) + " - the quick brown fox jumps over the lazy dog; lorem";
+        line.append(QByteArray(98 - line.size(), '.')).append("\r\n");
+        block.append(line);
+    }
+    qint64 written = 0;
+    while (written + block.size() <= Size - 64)
+        written += f.write(block);
+    f.write(QByteArray("last line ") + NeedleWord + "\r\n");
+}
+
 void writeOneLine(const QString& path)
 {
     QFile f(path);
@@ -172,6 +193,49 @@ Row keystroke(const QString& path)
     QApplication::sendEvent(editor, &release);
     painted.wait();
     return {double(t.nsecsElapsed()) / 1e6, {}};
+}
+
+// A file opened and read to its end in the background.
+TREdit* openWhole(const QString& path)
+{
+    open(path);
+    TREdit* editor = Fp->documents().currentEditor();
+    while (editor->isLoading())
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    QApplication::processEvents();
+    return editor;
+}
+
+// One character typed in the middle of a file read whole, until painted.
+Row keystrokeInWhole(const QString& path)
+{
+    TREdit* editor = openWhole(path);
+    editor->setFocus();
+    editor->setSelStart(editor->textLength() / 2);
+    QApplication::processEvents();
+    PaintWatch painted(editor->viewport());
+    QElapsedTimer t;
+    t.start();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QApplication::sendEvent(editor, &press);
+    painted.wait();
+    return {double(t.nsecsElapsed()) / 1e6, editor->selStart() > 0 ? QString() : QStringLiteral("not typed!")};
+}
+
+// Ctrl+End in a file read whole, until painted.
+Row endOfWhole(const QString& path)
+{
+    TREdit* editor = openWhole(path);
+    editor->setFocus();
+    QApplication::processEvents();
+    PaintWatch painted(editor->viewport());
+    QElapsedTimer t;
+    t.start();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_End, Qt::ControlModifier);
+    QApplication::sendEvent(editor, &press);
+    painted.wait();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    return {ms, editor->selStart() == editor->textLength() ? QString() : QStringLiteral("not at the end!")};
 }
 
 Row save(const QString& path, const QString& dir)
@@ -267,6 +331,8 @@ int runRow(const QString& name, const QString& dir, double launchedAt)
         {QStringLiteral("find-20mb"), [&] { return find(big); }},
         {QStringLiteral("folder-100k"), [&] { return showFolder(dir + QStringLiteral("/folder-100k")); }},
         {QStringLiteral("churn-10k"), [&] { return refreshAfterChurn(dir + QStringLiteral("/churn")); }},
+        {QStringLiteral("key-1gb"), [&] { return keystrokeInWhole(dir + QStringLiteral("/text-1gb.txt")); }},
+        {QStringLiteral("end-1gb"), [&] { return endOfWhole(dir + QStringLiteral("/text-1gb.txt")); }},
     };
     const auto it = rows.find(name);
     if (it == rows.end())
@@ -288,7 +354,7 @@ struct Measured {
     QString note;
 };
 
-int runReport(const QString& self, int runs)
+int runReport(const QString& self, int runs, bool huge)
 {
     QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/scrivo-report-XXXXXX"));
     std::fprintf(stderr, "generating data in %s ...\n", qPrintable(dir.path()));
@@ -311,6 +377,11 @@ int runReport(const QString& self, int runs)
         {QStringLiteral("Show 100,000-file folder (first screen)"), QStringLiteral("folder-100k")},
         {QStringLiteral("Refresh after 10,000 files created"), QStringLiteral("churn-10k")},
     };
+    if (huge) {
+        writeHugeText(dir.filePath(QStringLiteral("text-1gb.txt")));
+        table.append({QStringLiteral("One keystroke mid 1 GB (read whole)"), QStringLiteral("key-1gb")});
+        table.append({QStringLiteral("Ctrl+End in 1 GB (read whole)"), QStringLiteral("end-1gb")});
+    }
     for (Measured& m : table) {
         for (int run = 0; run < runs; ++run) {
             if (m.name == QLatin1String("churn-10k"))
@@ -357,8 +428,8 @@ int main(int argc, char** argv)
     const QStringList args = QApplication::arguments();
     if (args.size() >= 5 && args[1] == QLatin1String("--row"))
         return runRow(args[2], args[3], args[4].toDouble());
-    int runs = 3;
-    if (args.size() >= 3 && args[1] == QLatin1String("--runs"))
-        runs = std::max(1, args[2].toInt());
-    return runReport(QApplication::applicationFilePath(), runs);
+    const bool huge = args.contains(QLatin1String("--huge"));
+    const qsizetype runsAt = args.indexOf(QLatin1String("--runs"));
+    const int runs = runsAt > 0 && runsAt + 1 < args.size() ? std::max(1, args[runsAt + 1].toInt()) : 3;
+    return runReport(QApplication::applicationFilePath(), runs, huge);
 }
