@@ -2,6 +2,7 @@
 
 #include "codec/textcodec.h"
 #include "documents/filedialogs.h"
+#include "documents/filehashjob.h"
 #include "documents/fileloader.h"
 #include "documents/filenames.h"
 #include "documents/filewriter.h"
@@ -16,8 +17,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QPointer>
 #include <QScopeGuard>
 #include <QTabWidget>
+#include <QTimer>
+
+#include <memory>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,16 +36,6 @@ QString shown(const QString& path) { return NativeNames::displayPath(path); }
 
 QString dialogFileName(const QFileDialog* dialog) { return dialog->selectedFiles().value(0); }
 
-// The file at path read whole, or nothing when it cannot be read now.
-std::optional<WholeTextFile> readIfPossible(const QString& path)
-{
-    try {
-        return readWholeTextFile(path);
-    } catch (const ScrivoError&) {
-        return std::nullopt;
-    }
-}
-
 // The position of a line and column, both kept within the text.
 int positionOf(const TextStore& text, int line, int column)
 {
@@ -48,6 +44,44 @@ int positionOf(const TextStore& text, int line, int column)
     const qint64 start = text.lineStart(line);
     return int(std::min<qint64>(start + std::max(column, 0), text.lineEnd(line)));
 }
+
+// Where the user was in a document, put back after a reload as soon as the
+// text read so far reaches it; not when the user moved meanwhile.
+struct Place {
+    int line = 0;
+    int column = 0;
+    int top = 0;
+    bool settled = false;
+
+    static Place of(const TREdit* editor)
+    {
+        return {editor->currentLine(), editor->currentColumn(), editor->firstVisibleLine()};
+    }
+
+    void restore(TREdit* editor)
+    {
+        if (settled)
+            return;
+        if (editor->caretPosition() != 0 || editor->topPosition() != 0) {
+            settled = true;
+            return;
+        }
+        const TextStore& text = editor->store();
+        if (editor->isLoading() && text.lineCount() - 1 <= std::max(line, top))
+            return; // the last line read may not be whole yet
+        editor->setSelStart(positionOf(text, line, column));
+        editor->setTopLine(top);
+        settled = true;
+    }
+};
+
+// What a document showed before a reload: shown again if the reload breaks
+// off. The chunks share their bytes with the text they came from.
+struct Before {
+    TextFileFormat format;
+    std::vector<TextChunk> chunks;
+    Place place;
+};
 
 }
 
@@ -86,19 +120,37 @@ void FileCommands::readFileIntoDocument(int slotIndex, const QString& fileName)
         m_table.setDiskIdentity(slotIndex, started.stamp);
         return;
     }
-    DocumentTable* table = &m_table;
-    QObject::connect(started.loader, &FileLoader::finished, table,
-                     [table, slotIndex](const TextFileFormat& format, const FileIdentity& stamp) {
-                         table->setFormat(slotIndex, format);
-                         table->setDiskIdentity(slotIndex, stamp);
+    QObject::connect(started.loader, &FileLoader::finished, &m_context,
+                     [this, slotIndex](const TextFileFormat& format, const FileIdentity& stamp) {
+                         m_table.setFormat(slotIndex, format);
+                         m_table.setDiskIdentity(slotIndex, stamp);
+                         lookAgainSoon(slotIndex);
                      });
     // Reading broke off: the document holds only part of the file, so it
     // may not be saved over it.
-    QObject::connect(started.loader, &FileLoader::failed, table,
+    DocumentTable* table = &m_table;
+    QObject::connect(started.loader, &FileLoader::failed, &m_context,
                      guarded([table, slotIndex, fileName](const QString& why) {
                          table->setFileName(slotIndex, {});
                          throw ScrivoError(QStringLiteral("Cannot open file %1: %2").arg(shown(fileName), why));
                      }));
+}
+
+// A write during a read shows only once the read is done: the file is
+// looked at again then.
+void FileCommands::lookAgainSoon(int slotIndex)
+{
+    QTimer::singleShot(0, &m_context, [this, slotIndex, editor = QPointer<TREdit>(m_table.slot(slotIndex).Editor)] {
+        if (editor && m_table.slot(slotIndex).Editor == editor)
+            runGuarded([&] { followFileOnDisk(slotIndex); });
+    });
+}
+
+bool FileCommands::finishReading(int slotIndex)
+{
+    const QString path = m_table.slot(slotIndex).Path;
+    m_table.slot(slotIndex).Editor->waitUntilLoaded();
+    return m_table.slot(slotIndex).InUse && m_table.slot(slotIndex).Path == path;
 }
 
 FileIdentity FileCommands::writeDocument(int slotIndex, const QString& path)
@@ -129,6 +181,8 @@ FileIdentity FileCommands::writeDocument(int slotIndex, const QString& path)
 
 SaveResult FileCommands::SaveDocument(int slotIndex)
 {
+    if (!finishReading(slotIndex))
+        return SaveResult::NotWritten;
     const QString path = m_table.slot(slotIndex).Path;
     if (path.isEmpty())
         return saveThroughDialog(slotIndex);
@@ -173,10 +227,16 @@ void FileCommands::refuseToOverwriteAChange(int slotIndex)
     const FileIdentity now = FileIdentity::of(s.Path);
     if (!now.exists || now.sameMetadata(s.Disk))
         return; // nothing to overwrite, or nothing written since
-    if (const std::optional<WholeTextFile> current = readIfPossible(s.Path);
-        current && current->stamp.hash == s.Disk.hash) {
-        m_table.setDiskIdentity(slotIndex, current->stamp); // touched, or written with the same bytes
-        return;
+    // Another size is another content. The same size is told by the hash,
+    // mostly worked out already since the change was noticed.
+    if (now.size == s.Disk.size) {
+        FileHashJob* job = hashJob(slotIndex, now);
+        const std::optional<FileIdentity> file = job->result();
+        job->deleteLater();
+        if (file && file->hash == s.Disk.hash) {
+            m_table.setDiskIdentity(slotIndex, *file); // touched, or written with the same bytes
+            return;
+        }
     }
     m_table.setDiskChangeReported(slotIndex);
     throw ScrivoError(QStringLiteral("%1 was changed by another program").arg(shown(s.Path)));
@@ -185,7 +245,8 @@ void FileCommands::refuseToOverwriteAChange(int slotIndex)
 void FileCommands::followFileOnDisk(int slotIndex)
 {
     const DocumentSlot& s = m_table.slot(slotIndex);
-    if (!s.InUse || s.Path.isEmpty() || !s.Disk.exists)
+    // A file still being read is looked at again once it is in.
+    if (!s.InUse || s.Path.isEmpty() || !s.Disk.exists || s.Editor->isLoading())
         return;
     const FileIdentity now = FileIdentity::of(s.Path);
     if (now.sameMetadata(s.Disk))
@@ -195,32 +256,98 @@ void FileCommands::followFileOnDisk(int slotIndex)
         m_table.setModified(slotIndex, true);
         return;
     }
-    if (s.Modified == 1)
-        return; // its next Save tells the user
-    std::optional<WholeTextFile> current = readIfPossible(s.Path);
-    if (!current)
-        return; // unreadable for now: the text stays as it is
-    const FileIdentity stamp = current->stamp;
-    if (stamp.hash != s.Disk.hash)
-        reload(slotIndex, std::move(*current));
-    m_table.setDiskIdentity(slotIndex, stamp);
+    if (now.size != s.Disk.size) {
+        if (s.Modified == 0)
+            reload(slotIndex); // other bytes for sure; a modified one's next Save tells the user
+        return;
+    }
+    // The same size: the hash decides, worked out in the background, so
+    // that a modified document's next Save knows it at once.
+    hashJob(slotIndex, now);
 }
 
-void FileCommands::reload(int slotIndex, WholeTextFile file)
+FileHashJob* FileCommands::hashJob(int slotIndex, const FileIdentity& now)
 {
     TREdit* editor = m_table.slot(slotIndex).Editor;
-    const int line = editor->currentLine();
-    const int column = editor->currentColumn();
-    const int top = editor->firstVisibleLine();
+    for (FileHashJob* job : editor->findChildren<FileHashJob*>(Qt::FindDirectChildrenOnly)) {
+        if (job->expected().sameMetadata(now))
+            return job;
+        delete job; // of a file that has changed again since
+    }
+    auto* job = new FileHashJob(m_table.slot(slotIndex).Path, now, editor);
+    QObject::connect(job, &FileHashJob::done, &m_context,
+                     [this, slotIndex, job] { runGuarded([&] { hashed(slotIndex, job); }); });
+    return job;
+}
+
+void FileCommands::hashed(int slotIndex, FileHashJob* job)
+{
+    const DocumentSlot& s = m_table.slot(slotIndex);
+    const std::optional<FileIdentity> file = job->result();
+    // Of use only while the file is still what was read, and when it is
+    // not what the document knows already (its own save since, say).
+    if (!file || !s.Disk.exists || s.Editor->isLoading() || file->sameMetadata(s.Disk)
+        || !FileIdentity::of(s.Path).sameMetadata(*file)) {
+        job->deleteLater();
+        return;
+    }
+    if (file->hash == s.Disk.hash) {
+        m_table.setDiskIdentity(slotIndex, *file); // touched, or written with the same bytes
+        job->deleteLater();
+    } else if (s.Modified == 0) {
+        job->deleteLater();
+        reload(slotIndex);
+    }
+    // A modified document keeps the job for its next Save.
+}
+
+void FileCommands::reload(int slotIndex)
+{
+    const DocumentSlot& s = m_table.slot(slotIndex);
+    TREdit* editor = s.Editor;
+    auto before = std::make_shared<Before>(Before{s.Format, editor->store().chunks(), Place::of(editor)});
+    FileLoader::Started started;
     {
         m_table.LoadingDocument = true;
         const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
-        m_table.setFormat(slotIndex, file.format);
-        FileLoader::loadWhole(editor, file.format, std::move(file.chunks));
+        try {
+            started = FileLoader::start(s.Path, editor);
+        } catch (const ScrivoError&) {
+            return; // unreadable for now: the text stays as it is
+        }
     }
-    editor->setSelStart(positionOf(editor->store(), line, column));
-    editor->setTopLine(top);
+    m_table.setFormat(slotIndex, started.format);
+    if (!started.loader) {
+        before->place.restore(editor);
+        reloaded(slotIndex, started.format, started.stamp);
+        return;
+    }
+    before->place.restore(editor);
+    QObject::connect(started.loader, &FileLoader::progressed, &m_context, [before, editor] { before->place.restore(editor); });
+    QObject::connect(started.loader, &FileLoader::finished, &m_context,
+                     [this, slotIndex, before, editor](const TextFileFormat& format, const FileIdentity& stamp) {
+                         before->chunks.clear();
+                         before->place.restore(editor);
+                         reloaded(slotIndex, format, stamp);
+                     });
+    // Broke off: the text shown before comes back, still unmodified, and
+    // the file is read again at its next change.
+    QObject::connect(started.loader, &FileLoader::failed, &m_context, [this, slotIndex, before, editor] {
+        m_table.LoadingDocument = true;
+        const auto loaded = qScopeGuard([this] { m_table.LoadingDocument = false; });
+        m_table.setFormat(slotIndex, before->format);
+        FileLoader::loadWhole(editor, before->format, std::exchange(before->chunks, {}));
+        before->place.settled = false;
+        before->place.restore(editor);
+    });
+}
+
+void FileCommands::reloaded(int slotIndex, const TextFileFormat& format, const FileIdentity& stamp)
+{
+    m_table.setFormat(slotIndex, format);
+    m_table.setDiskIdentity(slotIndex, stamp);
     m_table.noteReloaded(slotIndex);
+    lookAgainSoon(slotIndex);
 }
 
 void FileCommands::SaveAs()

@@ -3,9 +3,11 @@
 #include "documents/documenttable.h"
 #include "documents/textfilereader.h"
 
+#include <QObject>
 #include <QString>
 
 class DeferredFileDialog;
+class FileHashJob;
 
 // Outcome of saving one document.
 enum class SaveResult { Written, NotWritten, Stop };
@@ -99,9 +101,24 @@ private:
     SaveResult saveAndClose(int slot);
     void refuseToOverwriteAChange(int slot);
     bool needsSaving(int slot) const;
-    void reload(int slot, WholeTextFile file);
+    // Waits for the rest of a file still being read into the slot. False
+    // when reading broke off and left the document untitled: its part of
+    // the file is not written over the file.
+    bool finishReading(int slot);
+    void lookAgainSoon(int slot);
+    // The hash of the slot's file as it is now: a job running or done, or
+    // a new one. Its result, once there, is followed by hashed.
+    FileHashJob* hashJob(int slot, const FileIdentity& now);
+    void hashed(int slot, FileHashJob* job);
+    // Reads the slot's file again after another program changed it: the
+    // start at once, the rest in the background; caret, line and view kept.
+    void reload(int slot);
+    void reloaded(int slot, const TextFileFormat& format, const FileIdentity& stamp);
 
     DocumentTable& m_table;
     DeferredFileDialog* m_openDialog;
     DeferredFileDialog* m_saveDialog;
+    // What the background reads and hashes report to: nothing reaches
+    // these commands once they are gone.
+    QObject m_context;
 };

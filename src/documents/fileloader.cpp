@@ -108,6 +108,7 @@ void FileLoader::deliver()
     m_editor->setBreakStyle(breakOf(format.lineBreak));
     if (!done) {
         m_editor->setLoadProgress(m_size > 0 ? qreal(bytesRead) / qreal(m_size) : 0);
+        Q_EMIT progressed();
         return;
     }
     if (m_worker.joinable())

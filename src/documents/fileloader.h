@@ -50,6 +50,8 @@ public:
     void finishNow();
 
 Q_SIGNALS:
+    // More of the file joined the text; more is to come.
+    void progressed();
     // The whole file is in; format's line break is now that of the file's
     // first break; stamp is the file's as it was opened, with the hash of
     // everything read.

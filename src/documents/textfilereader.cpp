@@ -16,7 +16,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <iterator>
 #include <utility>
 
 namespace {
@@ -305,22 +304,4 @@ FileIdentity TextFileReader::stamp() const
     FileIdentity stamp = m_stamp;
     stamp.hash = m_hash.value();
     return stamp;
-}
-
-WholeTextFile readWholeTextFile(const QString& path)
-{
-    TextFileReader reader(path);
-    WholeTextFile file;
-    file.chunks = reader.read(0);
-    while (!reader.atEnd() && reader.error().isEmpty()) {
-        std::vector<TextChunk> more = reader.read(TextFileReader::FirstBlock);
-        std::move(more.begin(), more.end(), std::back_inserter(file.chunks));
-    }
-    std::vector<TextChunk> rest = reader.read(0);
-    std::move(rest.begin(), rest.end(), std::back_inserter(file.chunks));
-    if (!reader.error().isEmpty())
-        throw cannotOpen(path, reader.error());
-    file.format = reader.format();
-    file.stamp = reader.stamp();
-    return file;
 }

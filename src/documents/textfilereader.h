@@ -82,12 +82,3 @@ private:
     QByteArray m_pending; // read, not yet decoded
     std::vector<TextChunk> m_chunks;
 };
-
-// A whole file read at once (on the calling thread), as the reader reads it.
-// Raises "Cannot open file %s" (with the reason when there is one).
-struct WholeTextFile {
-    TextFileFormat format;
-    FileIdentity stamp;
-    std::vector<TextChunk> chunks;
-};
-WholeTextFile readWholeTextFile(const QString& path);

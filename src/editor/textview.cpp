@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMetaMethod>
 #include <QClipboard>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QKeyEvent>
@@ -126,8 +127,29 @@ void TextView::finishLoading()
 void TextView::waitUntilLoaded()
 {
     // A copy: finishing the load lets go of the function.
-    if (const auto finish = m_finishLoading; m_loading && finish)
-        finish();
+    const auto finish = m_finishLoading;
+    if (!m_loading || !finish)
+        return;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    finish();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void TextView::waitIfKeyEdits(const QKeyEvent* event)
+{
+    if (!m_loading || m_readOnly)
+        return;
+    const bool command = event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)
+        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)
+        || event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord)
+        || event->matches(QKeySequence::DeleteStartOfWord);
+    const int key = event->key();
+    const bool editing = key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter
+        || key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    const bool typed = !event->text().isEmpty() && event->text().front().isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    if (command || editing || typed)
+        waitUntilLoaded();
 }
 
 // ---- selection ---------------------------------------------------------------
@@ -323,6 +345,7 @@ void TextView::typeText(const QString& text)
 {
     if (!editable())
         return;
+    waitUntilLoaded();
     qint64 from = selectionStart();
     qint64 count = selectionEnd() - from;
     if (m_overwrite && count == 0 && m_caret < m_store.lineEnd(m_store.lineOfPosition(m_caret)))
@@ -332,6 +355,7 @@ void TextView::typeText(const QString& text)
 
 void TextView::deleteBackward(bool word)
 {
+    waitUntilLoaded();
     if (hasSelection()) {
         replaceSelection({}, EditKind::Backspace);
         return;
@@ -343,6 +367,7 @@ void TextView::deleteBackward(bool word)
 
 void TextView::deleteForward(bool word)
 {
+    waitUntilLoaded();
     if (hasSelection()) {
         replaceSelection({}, EditKind::Delete);
         return;
@@ -669,6 +694,7 @@ bool TextView::event(QEvent* event)
 
 void TextView::keyPressEvent(QKeyEvent* event)
 {
+    waitIfKeyEdits(event);
     if (m_input->keyPress(event))
         event->accept();
     else

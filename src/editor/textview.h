@@ -38,8 +38,9 @@ public:
     void setText(QStringView text);
 
     // Loading in the background: the text grows at its end while the user
-    // reads; until it is finished the view takes no edits from the user,
-    // and an edit by the program first waits for the rest (finishNow).
+    // reads; an edit, the user's or the program's, first waits for the rest
+    // (finishNow), so that nothing typed is lost or lands in a text that is
+    // not whole.
     void beginLoading(TextBytes::Break style, std::function<void()> finishNow);
     void appendLoaded(std::vector<TextChunk> chunks);
     // The style a typed line break takes (the file's first break's).
@@ -48,7 +49,7 @@ public:
     void setLoadProgress(qreal fraction);
     void finishLoading();
     bool isLoading() const { return m_loading; }
-    // Waits until the whole file is in.
+    // Waits until the whole file is in (with the busy cursor).
     void waitUntilLoaded();
 
     // The selection runs from the anchor to the caret.
@@ -80,8 +81,9 @@ public:
     bool overwriteMode() const { return m_overwrite; }
     void setOverwriteMode(bool on);
     bool isReadOnly() const { return m_readOnly; }
-    // Whether the user may change the text now (not read-only, not loading).
-    bool editable() const { return !m_readOnly && !m_loading; }
+    // Whether the user may change the text (not read-only). While a load
+    // runs, an edit waits for its end.
+    bool editable() const { return !m_readOnly; }
     void setReadOnly(bool on) { m_readOnly = on; }
     qreal tabStopDistance() const { return m_tabStopDistance; }
     void setTabStopDistance(qreal distance);
@@ -148,6 +150,8 @@ protected:
     // Moves the caret as a key does: with extend, the anchor stays.
     void moveCaret(qint64 position, bool extend, bool keepColumn = false);
     void typeText(const QString& text);
+    // A key that changes the text waits for a load still running.
+    void waitIfKeyEdits(const QKeyEvent* event);
 
 private:
     friend class TextViewInput;

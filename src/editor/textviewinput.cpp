@@ -173,6 +173,7 @@ void TextViewInput::inputMethod(QInputMethodEvent* event)
         return;
     }
     if (!event->commitString().isEmpty() || event->replacementLength() > 0) {
+        v.waitUntilLoaded();
         qint64 from = v.selectionStart();
         qint64 count = v.selectionEnd() - from;
         if (event->replacementLength() > 0 || event->replacementStart() != 0) {

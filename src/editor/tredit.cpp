@@ -232,6 +232,7 @@ void TREdit::unindent()
 
 void TREdit::keyPressEvent(QKeyEvent* event)
 {
+    waitIfKeyEdits(event);
     computeLineAndColumn();
     if (handleViewKey(event)) {
         event->accept();
@@ -240,7 +241,7 @@ void TREdit::keyPressEvent(QKeyEvent* event)
 
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool editable = !isReadOnly() && !isLoading();
+    const bool editable = !isReadOnly();
 
     if (key == Qt::Key_Backspace)
         m_unindentPending = editable && unindentApplies();

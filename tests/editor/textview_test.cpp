@@ -265,19 +265,29 @@ TEST_F(TextViewTest, InputMethodsComposeAndCommitAtTheCaret)
     EXPECT_TRUE(ask(Qt::ImEnabled).toBool());
 }
 
-TEST_F(TextViewTest, ATextBeingLoadedShowsAtOnceAndTakesNoTypingUntilItIsIn)
+TEST_F(TextViewTest, ATextBeingLoadedShowsAtOnceAndTypingWaitsForTheRest)
 {
-    view->beginLoading(TextBytes::Break::LF, [] {});
+    int waits = 0;
+    view->beginLoading(TextBytes::Break::LF, [&] {
+        ++waits;
+        view->appendLoaded({TextChunk::from("third\n")});
+        view->finishLoading();
+    });
     view->appendLoaded({TextChunk::from("first\nsec")});
     view->appendLoaded({TextChunk::from("ond\n")});
     EXPECT_EQ(view->text(), QStringLiteral("first\nsecond\n"));
+    // Moving and selecting take what is there.
+    QTest::keyClick(view.get(), Qt::Key_Down);
+    QTest::keyClick(view.get(), Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(waits, 0);
+    EXPECT_TRUE(view->isLoading());
+    // A key that edits first takes the rest in: nothing typed is lost.
     type(QStringLiteral("x"));
-    EXPECT_EQ(view->text(), QStringLiteral("first\nsecond\n"));
-    view->finishLoading();
-    type(QStringLiteral("x"));
-    EXPECT_EQ(view->text(), QStringLiteral("xfirst\nsecond\n"));
+    EXPECT_EQ(waits, 1);
+    EXPECT_FALSE(view->isLoading());
+    EXPECT_EQ(view->text(), QStringLiteral("first\nxecond\nthird\n"));
     view->undo();
-    EXPECT_EQ(view->text(), QStringLiteral("first\nsecond\n"));
+    EXPECT_EQ(view->text(), QStringLiteral("first\nsecond\nthird\n"));
     EXPECT_FALSE(view->isUndoAvailable()); // the load itself is no step
 }
 
