@@ -7,20 +7,27 @@
 // (b) 1,000 successive Next commands over a 20 MB document holding the word
 //     1,000 times (the last Next finds nothing), then the replacing Next
 //     over a 2 MB document with 1,000 occurrences.
+// (c) With --store [MB]: only the search itself, over a text store filled as
+//     the loader fills it (256 MB unless told, 1024 for a gigabyte), French
+//     text with CRLF breaks, the word only at the very end.
 
 #include "editor/textsearch.h"
 #include "editor/tredit.h"
 #include "search/searchcommands.h"
 #include "search/tfind.h"
 #include "search/tfindreplace.h"
+#include "text/textstore.h"
 #include "widgets/checkbox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -223,12 +230,78 @@ void benchNext(Bench& b)
     print("Next (replacing, each from the top), per command", stats(ms));
 }
 
+// A store of about megabytes MB as a loader leaves it (chunks of 64 KiB),
+// lines of 20 to 180 characters with CRLF breaks and accented words, made
+// chunk by chunk so that no second copy of the text is ever held; the last
+// line is "Zanzibar".
+void fillStore(TextStore& store, qint64 megabytes)
+{
+    QRandomGenerator random(7);
+    static const char* const words[] = {"lorem ", "ipsum ", "dolor ", "sit ", "amet, ", "consectetur ",
+                                        "adipiscing ", "elit ", "sed ", "\xC3\xA9t\xC3\xA9 ", "\xC3\xA0 ",
+                                        "\xC2\xAB k\xC3\xA9pi \xC2\xBB ", "l\xE2\x80\x99" "an "};
+    const qint64 total = megabytes << 20;
+    const qsizetype chunkSize = store.limits().target;
+    QByteArray chunk;
+    for (qint64 filled = 0; filled < total;) {
+        chunk.clear();
+        while (chunk.size() < chunkSize - 200) {
+            const int lineLength = 20 + int(random.bounded(160));
+            const qsizetype start = chunk.size();
+            while (chunk.size() - start < lineLength)
+                chunk += words[random.bounded(13)];
+            chunk += "\r\n";
+        }
+        filled += chunk.size();
+        if (filled >= total)
+            chunk += "the end at\r\nZanzibar";
+        store.appendLoaded(TextChunk::from(chunk));
+    }
+}
+
+void benchStore(qint64 megabytes)
+{
+    std::printf("(c) The search alone over a %lld MB text store, the word only at its end\n", (long long)megabytes);
+    TextStore store;
+    QElapsedTimer t;
+    t.start();
+    fillStore(store, megabytes);
+    std::printf("  filled %lld bytes, %lld characters, %lld lines in %.0f ms\n", (long long)store.byteCount(),
+                (long long)store.length(), (long long)store.lineCount(), elapsedMs(t));
+    const qint64 expected = store.length() - 8;
+    constexpr int Runs = 5;
+    for (auto [name, word, whole, match] :
+         {std::tuple("zanzibar, no option", "zanzibar", false, false),
+          std::tuple("zanzibar, whole word", "zanzibar", true, false),
+          std::tuple("Zanzibar, match case", "Zanzibar", false, true),
+          std::tuple("Zanzibar, whole word and match case", "Zanzibar", true, true),
+          std::tuple("KANZIBAR (k has the Kelvin sign), no option", "KANZIBAR", false, false),
+          std::tuple("at\\nZanzibar (a line break), no option", "at\nZanzibar", false, false)}) {
+        const QString w = QString::fromUtf8(word);
+        std::vector<double> ms;
+        qint64 found = 0;
+        for (int i = 0; i < Runs; ++i) {
+            t.restart();
+            found = findInStore(store, w, 0, store.length(), {whole, match}).position;
+            ms.push_back(elapsedMs(t));
+        }
+        print(name, stats(ms));
+        const qint64 wanted = w.startsWith(u'K') ? -1 : expected - (w.size() - 8);
+        if (found != wanted)
+            std::printf("  WRONG RESULT %lld\n", (long long)found);
+    }
+}
+
 }
 
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc >= 2 && std::strcmp(argv[1], "--store") == 0) {
+        benchStore(argc >= 3 ? std::atoll(argv[2]) : 256);
+        return 0;
+    }
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(resources);
     {

@@ -1,6 +1,6 @@
 #include "editor/textsearch.h"
 
-#include "text/textstore.h"
+#include "editor/searchrules.h"
 
 #include <algorithm>
 #include <array>
@@ -10,11 +10,11 @@
 
 namespace {
 
-constexpr char16_t ParagraphSeparator = 0x2029;
+using SearchRules::caseVariants;
+using SearchRules::isWordChar;
+using SearchRules::ParagraphSeparator;
 
 bool isLineBreakUnit(char16_t u) { return u == u'\n' || u == ParagraphSeparator; }
-
-bool isWordChar(char32_t cp) { return cp == U'_' || QChar::isLetterOrNumber(cp) || QChar::isMark(cp); }
 
 // The code point that starts at i (a lone surrogate stands for itself).
 char32_t codePointAt(const char16_t* p, qsizetype size, qsizetype i)
@@ -37,76 +37,13 @@ bool splitsPair(const char16_t* p, qsizetype size, qsizetype i)
     return i > 0 && i < size && QChar::isHighSurrogate(p[i - 1]) && QChar::isLowSurrogate(p[i]);
 }
 
-// Every cased letter lies in the first two planes.
-constexpr char32_t LastCasedCodePoint = 0x1FFFF;
-
-// Every code point grouped with the ones that fold to the same code point.
-// Built once: about 1,400 groups, none larger than four.
-const std::vector<std::pair<char32_t, char32_t>>& foldGroups()
-{
-    static const std::vector<std::pair<char32_t, char32_t>> groups = [] {
-        std::vector<std::pair<char32_t, char32_t>> list; // (folded, code point)
-        for (char32_t c = 0; c <= LastCasedCodePoint; ++c) {
-            if (c >= 0xD800 && c <= 0xDFFF)
-                continue;
-            const char32_t folded = QChar::toCaseFolded(c);
-            if (folded != c) {
-                list.emplace_back(folded, c);
-                list.emplace_back(folded, folded);
-            }
-        }
-        std::sort(list.begin(), list.end());
-        list.erase(std::unique(list.begin(), list.end()), list.end());
-        return list;
-    }();
-    return groups;
-}
-
-// The code points that compare equal to cp without match case.
-std::vector<char32_t> caseVariants(char32_t cp)
-{
-    const char32_t folded = QChar::toCaseFolded(cp);
-    const auto& groups = foldGroups();
-    const auto range = std::equal_range(groups.begin(), groups.end(), std::pair<char32_t, char32_t>(folded, 0),
-                                        [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<char32_t> variants;
-    for (auto it = range.first; it != range.second; ++it)
-        variants.push_back(it->second);
-    if (variants.empty())
-        variants.push_back(cp);
-    return variants;
-}
-
-// "\r\n", "\r", "\n" and U+2029 in a word all stand for one line break.
-QString normalisedWord(QStringView word)
-{
-    QString out;
-    out.reserve(word.size());
-    for (qsizetype i = 0; i < word.size(); ++i) {
-        const QChar ch = word[i];
-        if (ch == u'\r') {
-            if (i + 1 < word.size() && word[i + 1] == u'\n')
-                ++i;
-            out.append(QChar(ParagraphSeparator));
-        } else if (ch == u'\n') {
-            out.append(QChar(ParagraphSeparator));
-        } else {
-            out.append(ch);
-        }
-    }
-    return out;
-}
-
 // A word prepared for scanning: the candidate units of its first and last
 // positions filter the text cheaply; each candidate is then verified.
 class WordMatcher {
 public:
     WordMatcher(QStringView word, TextSearchOptions options) : m_options(options)
     {
-        m_word = normalisedWord(word);
-        if (!m_options.matchCase)
-            m_word = m_word.toCaseFolded();
-        m_spansLines = m_word.contains(QChar(ParagraphSeparator));
+        m_word = SearchRules::comparedWord(word, m_options.matchCase);
         if (m_word.isEmpty())
             return;
         const auto* w = reinterpret_cast<const char16_t*>(m_word.utf16());
@@ -115,7 +52,6 @@ public:
     }
 
     bool isEmpty() const { return m_word.isEmpty(); }
-    bool spansLines() const { return m_spansLines; }
     qsizetype length() const { return m_word.size(); }
 
     // The first match starting at or after from and ending at or before
@@ -262,7 +198,6 @@ private:
 
     TextSearchOptions m_options;
     QString m_word; // line breaks as U+2029, folded without match case
-    bool m_spansLines = false;
     bool m_filtered = false;
     Units m_first{};
     Units m_last{};
@@ -286,36 +221,4 @@ qsizetype findInText(QStringView text, QStringView word, qsizetype start, qsizet
                      TextSearchOptions options)
 {
     return findMatchInText(text, word, start, end, options).position;
-}
-
-TextMatch findInStore(const TextStore& store, QStringView word, qint64 start, qint64 end,
-                      TextSearchOptions options)
-{
-    // Units read at once: a few kilobytes first (a Next finds its match
-    // nearby), doubling up to a megabyte. Each window also reads a few units
-    // either side for the word-boundary and surrogate tests, and the word's
-    // length beyond its end for a match that starts inside it.
-    constexpr qint64 FirstWindow = qint64(16) << 10;
-    constexpr qint64 LargestWindow = qint64(1) << 20;
-    constexpr qint64 Context = 2;
-    const WordMatcher matcher(word, options);
-    start = std::max<qint64>(start, 0);
-    end = std::min(end, store.length());
-    const qint64 n = matcher.length();
-    if (matcher.isEmpty() || end - start < n)
-        return {};
-    QString text;
-    qint64 window = FirstWindow;
-    for (qint64 from = start; from < end; window = std::min(window * 2, LargestWindow)) {
-        const qint64 windowEnd = std::min(end, from + window);
-        const qint64 readFrom = std::max<qint64>(0, from - Context);
-        const qint64 readTo = std::min(store.length(), windowEnd + n + Context);
-        text.resize(0);
-        store.appendText(readFrom, readTo - readFrom, text);
-        const qsizetype at = matcher.find(text, from - readFrom, std::min(end, windowEnd + n) - readFrom);
-        if (at >= 0)
-            return {readFrom + at, n};
-        from = windowEnd;
-    }
-    return {};
 }

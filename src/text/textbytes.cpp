@@ -487,6 +487,44 @@ qsizetype byteOffset(QByteArrayView bytes, qsizetype units, bool valid)
     return n;
 }
 
+Decoded decodeAt(QByteArrayView bytes, qsizetype offset)
+{
+    const uchar* p = bytesOf(bytes) + offset;
+    const qsizetype avail = bytes.size() - offset;
+    const uchar c = *p;
+    if (c < 0x80) {
+        if (c == '\r')
+            return {U'\n', (avail > 1 && p[1] == '\n') ? 2 : 1};
+        return {c, 1};
+    }
+    const int len = sequenceLength(p, avail);
+    if (len == 0)
+        return {char32_t(RawByteBase + c), 1};
+    return {sequenceValue(p, len), len};
+}
+
+Decoded decodeBefore(QByteArrayView bytes, qsizetype offset)
+{
+    const uchar* p = bytesOf(bytes);
+    const uchar c = p[offset - 1];
+    if (c < 0x80) {
+        if (c == '\r' || c == '\n')
+            return {U'\n', (c == '\n' && offset > 1 && p[offset - 2] == '\r') ? 2 : 1};
+        return {c, 1};
+    }
+    // A character ends here only if its lead byte, at most three
+    // continuation bytes back, starts a sequence of exactly that length.
+    for (qsizetype k = 2; continuation(p[offset - k + 1]) && k <= std::min<qsizetype>(4, offset); ++k) {
+        const uchar* lead = p + offset - k;
+        if (continuation(*lead))
+            continue;
+        if (sequenceLength(lead, k) == k)
+            return {sequenceValue(lead, int(k)), int(k)};
+        break;
+    }
+    return {char32_t(RawByteBase + c), 1};
+}
+
 SCRIVO_BIT_COUNTING
 qsizetype byteAfterBreak(QByteArrayView bytes, qint64 k)
 {

@@ -62,6 +62,18 @@ QString toText(QByteArrayView bytes);
 // at the end). A position inside a surrogate pair gives the pair's start.
 qsizetype byteOffset(QByteArrayView bytes, qsizetype units, bool valid);
 
+// One token read at a token boundary: what it reads as ("\n" for a line
+// break, U+EF00 + byte for a raw byte, a character outside the basic plane
+// as its code point) and its bytes.
+struct Decoded {
+    char32_t character = 0;
+    int bytes = 0;
+};
+// The token starting at offset (< bytes.size()).
+Decoded decodeAt(QByteArrayView bytes, qsizetype offset);
+// The token ending at offset (> 0), which must be a token boundary.
+Decoded decodeBefore(QByteArrayView bytes, qsizetype offset);
+
 // The offset just after the k-th line break (k >= 1) in bytes, or -1 when
 // there are fewer.
 qsizetype byteAfterBreak(QByteArrayView bytes, qint64 k);

@@ -149,6 +149,12 @@ qsizetype TextStore::chunkAt(qint64 position, qint64* chunkStart) const
     return at.chunk;
 }
 
+TextStore::BytePlace TextStore::placeOf(qint64 position) const
+{
+    const Location at = locateAt(std::clamp<qint64>(position, 0, length()));
+    return {at.chunk, at.byte, m_index.before(at.chunk).bytes + at.byte};
+}
+
 qint64 TextStore::snapped(qint64 position) const
 {
     if (m_chunks.empty())

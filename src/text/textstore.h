@@ -89,6 +89,22 @@ public:
     // at which it starts.
     qsizetype chunkAt(qint64 position, qint64* chunkStart = nullptr) const;
 
+    // Where the character at position starts in the chunks (for a position
+    // inside a surrogate pair, the pair's start; at the end of the text, the
+    // end of the last chunk): the chunk, the byte in it, and the byte from
+    // the start of the text.
+    struct BytePlace {
+        qsizetype chunk = 0;
+        qsizetype byte = 0;
+        qint64 offset = 0;
+    };
+    BytePlace placeOf(qint64 position) const;
+    // The position of a token boundary in a chunk.
+    qint64 positionOf(qsizetype chunk, qsizetype byte) const
+    {
+        return m_index.before(chunk).units + unitsBefore(chunk, byte);
+    }
+
     // Editing: replaces count positions at position with text (line breaks
     // "\r\n", "\r" or "\n", each one break in the store's style).
     Change replace(qint64 position, qint64 count, QStringView text, EditKind kind = EditKind::Other);

@@ -60,4 +60,29 @@ TEST(TextBytes, RunsWithRawBytesCountAsTheirTextReads)
     }
 }
 
+TEST(TextBytes, TokensReadForwardAndBackwardAlike)
+{
+    // Breaks of each kind, characters of one to four bytes, raw bytes among
+    // them, and characters cut short at either end.
+    const QByteArray bytes("\x80" "a\r\n\r\n\nb\r\xC3\xA9\xA9\xE2\x82\xAC\xE2\x82\xF0\x9F\x98\x80\xED\xA0\x80"
+                           "\xC0\xAF\xEE\xBE\x80\x80\x80\x80\x80\xF0\x9F");
+    const QString text = TextBytes::toText(bytes);
+    QString forward;
+    std::vector<qsizetype> boundaries{0};
+    for (qsizetype at = 0; at < bytes.size();) {
+        const TextBytes::Decoded d = TextBytes::decodeAt(bytes, at);
+        forward += QStringView(QChar::fromUcs4(d.character));
+        at += d.bytes;
+        boundaries.push_back(at);
+    }
+    EXPECT_EQ(forward, text);
+    QString backward;
+    for (std::size_t k = boundaries.size() - 1; k > 0; --k) {
+        const TextBytes::Decoded d = TextBytes::decodeBefore(bytes, boundaries[k]);
+        EXPECT_EQ(d.bytes, boundaries[k] - boundaries[k - 1]) << k;
+        backward.prepend(QStringView(QChar::fromUcs4(d.character)));
+    }
+    EXPECT_EQ(backward, text);
+}
+
 } // namespace
