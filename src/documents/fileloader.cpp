@@ -26,6 +26,7 @@ FileLoader::Started FileLoader::start(const QString& path, TREdit* editor)
 {
     auto reader = std::make_unique<TextFileReader>(path);
     std::vector<TextChunk> first = reader->read(0);
+    reader->takeRestart(); // nothing was shown yet
     const TextFileFormat format = reader->format();
     if (reader->atEnd()) {
         loadWhole(editor, format, std::move(first));
@@ -70,9 +71,14 @@ void FileLoader::work()
             std::vector<TextChunk> rest = reader.read(0);
             std::move(rest.begin(), rest.end(), std::back_inserter(chunks));
         }
+        const bool restarted = reader.takeRestart();
         bool post = false;
         {
             const std::lock_guard lock(m_mutex);
+            if (restarted) {
+                m_ready.clear();
+                m_restart = true;
+            }
             std::move(chunks.begin(), chunks.end(), std::back_inserter(m_ready));
             m_bytesRead = reader.bytesRead();
             m_done = done;
@@ -90,6 +96,7 @@ void FileLoader::deliver()
     if (m_delivered)
         return; // a call posted before finishNow took everything
     std::vector<TextChunk> chunks;
+    bool restart;
     bool done;
     qint64 bytesRead;
     QString error;
@@ -97,12 +104,15 @@ void FileLoader::deliver()
     {
         const std::lock_guard lock(m_mutex);
         chunks = std::exchange(m_ready, {});
+        restart = std::exchange(m_restart, false);
         m_posted = false;
         done = m_done;
         bytesRead = m_bytesRead;
         error = m_error;
         format = m_format;
     }
+    if (restart)
+        m_editor->restartLoading(); // the file did not fit the encoding its mark named
     if (!chunks.empty())
         m_editor->appendLoaded(std::move(chunks));
     m_editor->setBreakStyle(breakOf(format.lineBreak));

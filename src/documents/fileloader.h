@@ -75,6 +75,7 @@ private:
     std::vector<TextChunk> m_ready;
     qint64 m_bytesRead = 0;
     bool m_posted = false;
+    bool m_restart = false; // what was handed over is to go
     bool m_done = false;
     QString m_error;
     TextFileFormat m_format;

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -29,32 +30,6 @@ char32_t unitAt(const unsigned char* p, int size, bool little)
     for (int k = 0; k < size; ++k)
         v = (v << 8) | p[little ? size - 1 - k : k];
     return v;
-}
-
-// Whether a marked file's body is whole units of its encoding: pairs of
-// surrogates in UTF-16 (a lone one has no form in the text store), scalar
-// values in UTF-32.
-bool fitsWide(QByteArrayView body, TextEncoding e)
-{
-    const int size = unitBytes(e);
-    if (body.size() % size != 0)
-        return false;
-    const auto* p = reinterpret_cast<const unsigned char*>(body.data());
-    const bool little = isLittleEndian(e);
-    for (qsizetype i = 0; i < body.size(); i += size) {
-        const char32_t u = unitAt(p + i, size, little);
-        if (size == 4) {
-            if (u > 0x10FFFF || QChar::isSurrogate(u))
-                return false;
-        } else if (QChar::isHighSurrogate(u)) {
-            if (i + 2 >= body.size() || !QChar::isLowSurrogate(unitAt(p + i + 2, 2, little)))
-                return false;
-            i += 2;
-        } else if (QChar::isLowSurrogate(u)) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // MemAvailable of the kernel, in bytes; -1 when it cannot be told.
@@ -112,8 +87,8 @@ TextFileReader::~TextFileReader()
 }
 
 // Refuses a file the memory left cannot hold: the text store keeps about
-// a byte per byte of a UTF-8 or Windows-1252 file; a UTF-16 or UTF-32 file
-// is read whole first.
+// a byte per byte of a UTF-8 or Windows-1252 file, up to one and a half of
+// a UTF-16 file.
 void TextFileReader::checkMemory(qint64 needed)
 {
     const qint64 available = memoryProbe();
@@ -140,14 +115,13 @@ void TextFileReader::chooseEncoding()
             }
             continue;
         }
-        checkMemory(m_size * 5 / 2);
-        if (!m_error.isEmpty() || !fill(m_size + 1))
-            return;
-        const QByteArrayView body = QByteArrayView(m_pending).sliced(m.bytes.size());
-        if (m_atEnd && fitsWide(body, m.encoding)) {
+        // Whole units as far as the size tells; the units themselves are
+        // checked as they are converted.
+        const bool misfit = std::find(m_misfits.begin(), m_misfits.end(), m.encoding) != m_misfits.end();
+        if (!misfit && (m_size - m.bytes.size()) % unitBytes(m.encoding) == 0) {
             m_format = {m.encoding, LineBreak::CRLF, true};
-            decodeWide(body);
-            m_pending.clear();
+            m_pending.remove(0, m.bytes.size());
+            checkMemory(m_size + m_size / 2);
             return;
         }
     }
@@ -188,13 +162,41 @@ std::vector<TextChunk> TextFileReader::read(qint64 bytes)
 {
     if (bytes > 0 && !m_atEnd && m_error.isEmpty())
         fill(bytes);
-    if (m_error.isEmpty()) {
-        if (m_format.encoding == TextEncoding::Utf8)
-            decodeUtf8(m_atEnd);
-        else if (m_format.encoding == TextEncoding::Windows1252)
-            decodeWindows1252(m_atEnd);
-    }
+    while (m_error.isEmpty() && !decode())
+        restart();
     return std::exchange(m_chunks, {});
+}
+
+// False when the file turned out not to fit its encoding.
+bool TextFileReader::decode()
+{
+    switch (m_format.encoding) {
+    case TextEncoding::Utf8: decodeUtf8(m_atEnd); return true;
+    case TextEncoding::Windows1252: decodeWindows1252(m_atEnd); return true;
+    default: return decodeWide(m_atEnd);
+    }
+}
+
+// Reads the file again from its start, by the rules after the encoding it
+// did not fit.
+void TextFileReader::restart()
+{
+    m_misfits.push_back(m_format.encoding);
+    m_restarted = true;
+    m_chunks.clear();
+    m_pending.clear();
+    m_hash = {};
+    m_read = 0;
+    m_units = 0;
+    m_atEnd = false;
+    m_hasBreak = false;
+    m_breakStyle = TextBytes::Break::CRLF;
+    if (::lseek(m_fd, 0, SEEK_SET) != 0) {
+        fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return;
+    }
+    if (fill(FirstBlock))
+        chooseEncoding();
 }
 
 // The file's own bytes, in chunks cut where the text reads the same on
@@ -250,18 +252,47 @@ void TextFileReader::decodeWindows1252(bool last)
     m_pending = (!last && kept > 0 && out.back() == '\r') ? QByteArray("\r") : QByteArray();
 }
 
-// A whole UTF-16 or UTF-32 body (checked by fitsWide) as UTF-8.
-void TextFileReader::decodeWide(QByteArrayView body)
+// The UTF-16 or UTF-32 units read so far, as UTF-8. A unit cut by the end
+// of what was read waits for the rest, and so do a high surrogate and a CR
+// (an LF may follow). False at a unit the text has no form for.
+bool TextFileReader::decodeWide(bool last)
 {
     const int size = unitBytes(m_format.encoding);
     const bool little = isLittleEndian(m_format.encoding);
-    const auto* p = reinterpret_cast<const unsigned char*>(body.data());
+    qsizetype end = m_pending.size() - m_pending.size() % size;
+    if (last && end != m_pending.size())
+        return false;
+    if (!last && end >= size) {
+        const char32_t c = unitAt(reinterpret_cast<const unsigned char*>(m_pending.constData()) + end - size, size, little);
+        if (c == '\r' || (size == 2 && QChar::isHighSurrogate(c)))
+            end -= size;
+    }
+    const bool fits = size == 2 ? (little ? decodeUnits<2, true>(end) : decodeUnits<2, false>(end))
+                                : (little ? decodeUnits<4, true>(end) : decodeUnits<4, false>(end));
+    if (fits)
+        m_pending.remove(0, end);
+    return fits;
+}
+
+template <int Size, bool Little>
+bool TextFileReader::decodeUnits(qsizetype end)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(m_pending.constData());
+    const auto unit = [p](qsizetype i) {
+        char32_t v = 0;
+        for (int k = 0; k < Size; ++k)
+            v = (v << 8) | p[i + (Little ? Size - 1 - k : k)];
+        return v;
+    };
     QByteArray out(ChunkBytes + 8, Qt::Uninitialized);
     char* d = out.data();
-    for (qsizetype i = 0; i < body.size(); i += size) {
-        char32_t c = unitAt(p + i, size, little);
-        if (size == 2 && QChar::isHighSurrogate(c)) {
-            c = QChar::surrogateToUcs4(char16_t(c), char16_t(unitAt(p + i + 2, 2, little)));
+    for (qsizetype i = 0; i < end; i += Size) {
+        char32_t c = unit(i);
+        if (c >= 0xD800 && (c <= 0xDFFF || c > 0x10FFFF)) {
+            // Only a high surrogate followed by a low one is a character.
+            if (Size == 4 || !QChar::isHighSurrogate(c) || i + 2 >= end || !QChar::isLowSurrogate(unit(i + 2)))
+                return false;
+            c = QChar::surrogateToUcs4(char16_t(c), char16_t(unit(i + 2)));
             i += 2;
         }
         d = Utf8::put(d, c);
@@ -273,6 +304,7 @@ void TextFileReader::decodeWide(QByteArrayView body)
     }
     out.truncate(d - out.data());
     emitChunk(out);
+    return true;
 }
 
 void TextFileReader::emitChunk(QByteArray bytes)

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 // Reads a text file into chunks for a text store, a piece at a time, never
@@ -18,6 +19,12 @@
 // file is Windows-1252. A UTF-8 file's bytes are the chunks themselves, as
 // they are; other encodings are converted, each line break keeping its
 // characters (CR LF, LF or CR).
+//
+// A UTF-16 or UTF-32 file is converted as it is read. Should a unit turn
+// out to have no form in the text (a lone surrogate, a value past U+10FFFF,
+// a unit cut by the file's end), the file did not fit its mark after all:
+// it is read again from its start by the next rule, and takeRestart() tells
+// whoever took the chunks so far to drop them.
 //
 // One thread at a time: the user interface's for the start, then a worker's.
 class TextFileReader {
@@ -47,6 +54,9 @@ public:
     FileIdentity stamp() const;
     // Empty while reading goes well.
     const QString& error() const { return m_error; }
+    // Whether reading started again from the file's start since the last
+    // call: the chunks taken before are no part of the text.
+    bool takeRestart() { return std::exchange(m_restarted, false); }
 
     // The chunks of what has been read and not yet taken, reading about
     // `bytes` more first (0: none).
@@ -60,9 +70,13 @@ private:
     void checkMemory(qint64 needed);
     void chooseEncoding();
     bool fill(qsizetype bytes);
+    bool decode();
+    void restart();
     void decodeUtf8(bool last);
     void decodeWindows1252(bool last);
-    void decodeWide(QByteArrayView body);
+    bool decodeWide(bool last);
+    template <int Size, bool Little>
+    bool decodeUnits(qsizetype end);
     void noteBreaks(const TextChunk& chunk);
     void emitChunk(QByteArray bytes);
     void fail(const QString& why);
@@ -81,4 +95,6 @@ private:
     ContentHash m_hash;
     QByteArray m_pending; // read, not yet decoded
     std::vector<TextChunk> m_chunks;
+    std::vector<TextEncoding> m_misfits; // marked encodings the file turned out not to fit
+    bool m_restarted = false;
 };

@@ -75,6 +75,13 @@ void TextView::setText(QStringView text)
     // A text still being read first comes in whole, so that nothing of it
     // arrives after the new one.
     waitUntilLoaded();
+    resetText(text);
+    Q_EMIT textChanged();
+    Q_EMIT selectionChanged();
+}
+
+void TextView::resetText(QStringView text)
+{
     m_store.setText(text);
     m_layouts.reset();
     m_anchor = m_caret = m_top = 0;
@@ -86,8 +93,6 @@ void TextView::setText(QStringView text)
         QAccessibleEvent reset(this, QAccessible::TextUpdated);
         QAccessible::updateAccessibility(&reset);
     }
-    Q_EMIT textChanged();
-    Q_EMIT selectionChanged();
 }
 
 void TextView::beginLoading(TextBytes::Break style, std::function<void()> finishNow)
@@ -97,6 +102,12 @@ void TextView::beginLoading(TextBytes::Break style, std::function<void()> finish
     m_loading = true;
     m_finishLoading = std::move(finishNow);
     m_loadProgress = 0;
+}
+
+void TextView::restartLoading()
+{
+    resetText({});
+    Q_EMIT selectionChanged();
 }
 
 void TextView::appendLoaded(std::vector<TextChunk> chunks)

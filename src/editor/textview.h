@@ -43,6 +43,9 @@ public:
     // not whole.
     void beginLoading(TextBytes::Break style, std::function<void()> finishNow);
     void appendLoaded(std::vector<TextChunk> chunks);
+    // The text loaded so far goes, and the load goes on from nothing (the
+    // file is read again another way); no change is told.
+    void restartLoading();
     // The style a typed line break takes (the file's first break's).
     void setBreakStyle(TextBytes::Break style) { m_store.setBreakStyle(style); }
     // Fraction read so far, shown as a thin bar at the foot of the view.
@@ -158,6 +161,7 @@ private:
     friend class TextViewMouse;
     friend class TextViewAccessible;
 
+    void resetText(QStringView text);
     void deleteBackward(bool word);
     void deleteForward(bool word);
     void undoOrRedo(bool redo);

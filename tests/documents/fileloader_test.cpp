@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -78,6 +79,44 @@ TEST_F(FileLoaderTest, TypingWhileReadingWaitsForTheWholeTextAndLosesNothing)
     QTest::keyClicks(editor, QStringLiteral("typed"));
     EXPECT_FALSE(editor->isLoading());
     EXPECT_EQ(editor->text(), QStringLiteral("typed") + textOf(bytes));
+}
+
+TEST_F(FileLoaderTest, AUtf16FileShowsItsStartAtOnceToo)
+{
+    const QString text = textOf(largeFile());
+    QStringEncoder encoder(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom);
+    const QByteArray bytes = encoder.encode(text);
+    const QString path = writeFile(QStringLiteral("wide.txt"), bytes);
+    TREdit* editor = freshEditor();
+    const FileLoader::Started started = FileLoader::start(path, editor);
+    ASSERT_NE(started.loader, nullptr);
+    EXPECT_EQ(started.format.encoding, TextEncoding::Utf16BE);
+    EXPECT_TRUE(editor->text().startsWith(QStringLiteral("line 0 plain\nline 1 caf\u00E9\nline 2")));
+    QSignalSpy finished(started.loader, &FileLoader::finished);
+    ASSERT_TRUE(finished.wait(20'000));
+    EXPECT_EQ(editor->text(), text);
+    EXPECT_EQ(finished.at(0).at(1).value<FileIdentity>().hash, FileIdentity::hashOf(bytes));
+}
+
+TEST_F(FileLoaderTest, AFileThatDoesNotFitItsMarkIsShownAgainAsItReads)
+{
+    // UTF-16 up to a lone surrogate far past the first screen.
+    const QString start = textOf(largeFile());
+    QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    const QByteArray bytes = QByteArray(encoder.encode(start)) + QByteArray("\x3D\xD8" "a\0", 4);
+    const QString path = writeFile(QStringLiteral("damaged.txt"), bytes);
+    TREdit* editor = freshEditor();
+    QSignalSpy changed(editor, &TREdit::Change);
+    const FileLoader::Started started = FileLoader::start(path, editor);
+    ASSERT_NE(started.loader, nullptr);
+    EXPECT_TRUE(editor->text().startsWith(QStringLiteral("line 0 plain")));
+    QSignalSpy finished(started.loader, &FileLoader::finished);
+    ASSERT_TRUE(finished.wait(20'000));
+    const auto format = finished.at(0).at(0).value<TextFileFormat>();
+    EXPECT_NE(format.encoding, TextEncoding::Utf16LE);
+    EXPECT_FALSE(editor->text().startsWith(QStringLiteral("line 0 plain"))) << "read again by the next rule";
+    EXPECT_EQ(editor->textLength(), editor->store().length());
+    EXPECT_EQ(changed.count(), 1) << "no change told beyond the load's start";
 }
 
 TEST_F(FileLoaderTest, WhatNeedsTheWholeTextWaitsForIt)

@@ -125,6 +125,68 @@ TEST_F(TextFileRoundTrip, BreaksAndCharactersAcrossTheReadersPiecesStayWhole)
     }
 }
 
+TEST_F(TextFileRoundTrip, WideFilesAreConvertedAPieceAtATimeAndComeBackWhole)
+{
+    // Larger than the first block, CR LF pairs and surrogate pairs on every
+    // kind of boundary of the reader's steps.
+    QString text;
+    for (int i = 0; text.size() < TextFileReader::FirstBlock; ++i)
+        text += QString(i % 5, u'x') + QString::fromUtf16(i % 2 ? u"\r\n" : u"\r")
+            + QStringLiteral("\u00E9\U0001F600") + QString::fromUtf16(i % 3 ? u"\n" : u"\r");
+    for (const auto e : {QStringConverter::Utf16LE, QStringConverter::Utf16BE, QStringConverter::Utf32LE,
+                         QStringConverter::Utf32BE}) {
+        const QByteArray bytes = encoded(text, e);
+        {
+            TextFileReader reader(write(bytes));
+            EXPECT_FALSE(reader.read(0).empty());
+            EXPECT_FALSE(reader.atEnd()) << "not read whole before the first screen";
+            EXPECT_LT(reader.bytesRead(), bytes.size());
+        }
+        for (const qint64 step : {qint64(4097), qint64(1) << 20}) {
+            TextStore store;
+            const TextFileFormat format = read(bytes, store, step);
+            EXPECT_EQ(bytesOf(store, format), bytes) << int(e) << " " << step;
+            EXPECT_TRUE(format.byteOrderMark);
+            EXPECT_EQ(store.length(), text.size() - text.count(QStringLiteral("\r\n")));
+        }
+    }
+}
+
+TEST_F(TextFileRoundTrip, AMarkedFileThatTurnsOutNotToFitIsReadAgainByTheNextRule)
+{
+    QString text;
+    while (text.size() < TextFileReader::FirstBlock)
+        text += QStringLiteral("ligne \u00E9t\u00E9\r\n");
+    // A lone high surrogate far past the first block: not UTF-16 after all.
+    QByteArray lone = encoded(text, QStringConverter::Utf16LE) + QByteArray("\x3D\xD8" "a\0", 4);
+    // A value past U+10FFFF: not UTF-32, yet whole UTF-16 units.
+    QByteArray past = encoded(text, QStringConverter::Utf32LE) + QByteArray("\x41\0\x20\0", 4);
+    for (const QByteArray* file : {&lone, &past}) {
+        const QByteArray& bytes = *file;
+        TextFileReader reader(write(bytes));
+        TextStore store;
+        bool restarted = false;
+        for (qint64 step = 0; !reader.atEnd() || step == 0; step = 1 << 20) {
+            std::vector<TextChunk> chunks = reader.read(step);
+            if (reader.takeRestart()) {
+                restarted = true;
+                store.clear();
+            }
+            for (TextChunk& c : chunks)
+                store.appendLoaded(std::move(c));
+        }
+        EXPECT_TRUE(restarted);
+        EXPECT_TRUE(reader.error().isEmpty());
+        const TextFileFormat format = reader.format();
+        EXPECT_EQ(bytesOf(store, format), bytes);
+        EXPECT_EQ(reader.stamp().hash, FileIdentity::hashOf(bytes)) << "every byte hashed once";
+        if (file == &past)
+            EXPECT_EQ(format.encoding, TextEncoding::Utf16LE);
+        else
+            EXPECT_NE(format.encoding, TextEncoding::Utf16LE);
+    }
+}
+
 TEST_F(TextFileRoundTrip, EditsKeepEachLinesBreakAndTheFilesEncoding)
 {
     TextStore store;
