@@ -238,6 +238,21 @@ Row endOfWhole(const QString& path)
     return {ms, editor->selStart() == editor->textLength() ? QString() : QStringLiteral("not at the end!")};
 }
 
+// Find of the word at the very end of a file read whole, until the
+// selection is painted.
+Row findInWhole(const QString& path)
+{
+    TREdit* editor = openWhole(path);
+    Find->zeFindMot->setText(QString::fromLatin1(NeedleWord));
+    PaintWatch painted(editor->viewport());
+    QElapsedTimer t;
+    t.start();
+    Fp->search().runFind();
+    painted.wait();
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    return {ms, editor->selLength() > 0 ? QString() : QStringLiteral("not found!")};
+}
+
 Row save(const QString& path, const QString& dir)
 {
     const QString copy = dir + QStringLiteral("/saved-copy.txt");
@@ -333,6 +348,7 @@ int runRow(const QString& name, const QString& dir, double launchedAt)
         {QStringLiteral("churn-10k"), [&] { return refreshAfterChurn(dir + QStringLiteral("/churn")); }},
         {QStringLiteral("key-1gb"), [&] { return keystrokeInWhole(dir + QStringLiteral("/text-1gb.txt")); }},
         {QStringLiteral("end-1gb"), [&] { return endOfWhole(dir + QStringLiteral("/text-1gb.txt")); }},
+        {QStringLiteral("find-1gb"), [&] { return findInWhole(dir + QStringLiteral("/text-1gb.txt")); }},
     };
     const auto it = rows.find(name);
     if (it == rows.end())
@@ -381,6 +397,7 @@ int runReport(const QString& self, int runs, bool huge)
         writeHugeText(dir.filePath(QStringLiteral("text-1gb.txt")));
         table.append({QStringLiteral("One keystroke mid 1 GB (read whole)"), QStringLiteral("key-1gb")});
         table.append({QStringLiteral("Ctrl+End in 1 GB (read whole)"), QStringLiteral("end-1gb")});
+        table.append({QStringLiteral("Find word at the end of 1 GB (read whole)"), QStringLiteral("find-1gb")});
     }
     for (Measured& m : table) {
         for (int run = 0; run < runs; ++run) {
