@@ -8,11 +8,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cstring>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 // The search over a store reads the chunks' UTF-8 bytes where they lie, never
 // a copy of the text. A cheap filter finds the bytes at which the word may
@@ -57,7 +54,7 @@ Utf8 utf8(char32_t cp)
 // take one test. Or any byte at all.
 class ByteSet {
 public:
-    static constexpr int Capacity = 4;
+    static constexpr int Capacity = 8;
 
     static ByteSet anyByte()
     {
@@ -104,10 +101,93 @@ private:
     bool m_any = false;
 };
 
+// The bytes of a set in every lane of a vector of Width bytes.
+template <int Width>
+struct SetLanes {
+    typedef uchar Bytes __attribute__((vector_size(Width)));
+
+    [[gnu::always_inline]] explicit SetLanes(const ByteSet& set) : count(set.count()), any(set.any())
+    {
+        for (int k = 0; k < count; ++k) {
+            values[k] = Bytes{} + set.value(k);
+            ignored[k] = Bytes{} + set.ignored(k);
+        }
+    }
+    // 0xFF in the lanes of v that hold one of the bytes. (Vectors are
+    // passed by reference: this also runs in code built for wider ones.)
+    [[gnu::always_inline]] void match(const Bytes& v, Bytes& found) const
+    {
+        const uchar all = any ? 0xFF : 0;
+        found = Bytes{} + all;
+        for (int k = 0; k < count; ++k)
+            found |= Bytes((v | ignored[k]) == values[k]);
+    }
+
+    Bytes values[ByteSet::Capacity];
+    Bytes ignored[ByteSet::Capacity];
+    int count;
+    bool any;
+};
+
+// Calls accept(i) for the candidates among blocks of Width bytes from i on,
+// each block tested on its bytes and the bytes right after them, until
+// accept returns true (that i is returned) or no whole block is left (-1,
+// with i where it stopped). Inlined into a caller built for the vector
+// instructions it should use.
+template <int Width, typename Accept>
+[[gnu::always_inline]] inline qsizetype scanBlocks(const uchar* p, qsizetype size, qsizetype& i, qsizetype to,
+                                                  const ByteSet& firstSet, const ByteSet& afterSet, Accept& accept)
+{
+    using Bytes = typename SetLanes<Width>::Bytes;
+    constexpr int Words = Width / 8;
+    const SetLanes<Width> first(firstSet), after(afterSet);
+    for (; i + Width <= to && i + Width < size; i += Width) {
+        // Both tests on every block, without a branch between them: a first
+        // byte is often common.
+        Bytes v, next, hits, following;
+        std::memcpy(&v, p + i, Width);
+        std::memcpy(&next, p + i + 1, Width);
+        first.match(v, hits);
+        after.match(next, following);
+        hits &= following;
+        quint64 words[Words];
+        std::memcpy(words, &hits, Width);
+        quint64 seen = 0;
+        for (int w = 0; w < Words; ++w)
+            seen |= words[w];
+        if (seen == 0)
+            continue;
+        for (int w = 0; w < Words; ++w) {
+            for (quint64 bits = words[w]; bits != 0; bits &= ~(quint64(0xFF) << (std::countr_zero(bits) & ~7))) {
+                const qsizetype at = i + w * 8 + std::countr_zero(bits) / 8;
+                if (accept(at))
+                    return at;
+            }
+        }
+    }
+    return -1;
+}
+
+#if defined(__x86_64__) && defined(__GNUC__)
+template <typename Accept>
+[[gnu::target("avx2")]] qsizetype scanBlocksAvx2(const uchar* p, qsizetype size, qsizetype& i, qsizetype to,
+                                                 const ByteSet& first, const ByteSet& after, Accept& accept)
+{
+    return scanBlocks<32>(p, size, i, to, first, after, accept);
+}
+
+bool hasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+#endif
+
 // The bytes at which a match may start, by their first two bytes: a form
-// of one byte of the first character followed by a byte that may start the
-// second character, or the first two bytes of a longer form (a CR LF, a
-// character of several bytes). The last byte of a chunk is always tried.
+// of the word's first character, of one byte and followed by a byte that
+// may start the second character, or of several (a CR LF, a character of
+// several bytes) and followed by its own second byte. The two tests are
+// made on the union of the cases; the last byte of a chunk is always tried.
 class StartFilter {
 public:
     StartFilter() = default;
@@ -115,21 +195,14 @@ public:
     {
         bool fits = addForms(word[0], matchCase);
         if (word.size() == 1)
-            m_afterShort = ByteSet::anyByte();
+            m_after = ByteSet::anyByte();
         else
-            fits = fits && addFirstBytes(word[1], matchCase, m_afterShort);
+            fits = fits && addFirstBytes(word[1], matchCase);
         if (!fits) {
             // Not expected (no character has more than four case forms),
             // but then every byte is tried.
-            m_short = ByteSet::anyByte();
-            m_afterShort = ByteSet::anyByte();
-            m_long = m_afterLong = ByteSet();
-        }
-        for (int b = 0; b < 256; ++b) {
-            m_kinds[std::size_t(b)] = uchar((m_short.contains(uchar(b)) ? Short : 0)
-                                            | (m_afterShort.contains(uchar(b)) ? AfterShort : 0)
-                                            | (m_long.contains(uchar(b)) ? Long : 0)
-                                            | (m_afterLong.contains(uchar(b)) ? AfterLong : 0));
+            m_first = ByteSet::anyByte();
+            m_after = ByteSet::anyByte();
         }
     }
 
@@ -139,43 +212,33 @@ public:
     qsizetype scan(const uchar* p, qsizetype size, qsizetype from, qsizetype to, Accept&& accept) const
     {
         qsizetype i = from;
-#if defined(__SSE2__)
-        const Lanes shortForm(m_short), afterShort(m_afterShort), longForm(m_long), afterLong(m_afterLong);
-        // Each block also reads the byte after it.
-        for (; i + Block <= to && i + Block < size; i += Block) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-            const __m128i hits = _mm_or_si128(_mm_and_si128(shortForm.matches(v), afterShort.matches(next)),
-                                              _mm_and_si128(longForm.matches(v), afterLong.matches(next)));
-            for (unsigned bits = unsigned(_mm_movemask_epi8(hits)); bits != 0; bits &= bits - 1) {
-                const qsizetype at = i + std::countr_zero(bits);
-                if (accept(at))
-                    return at;
-            }
-        }
+        qsizetype found = -1;
+#if defined(__x86_64__) && defined(__GNUC__)
+        if (hasAvx2())
+            found = scanBlocksAvx2(p, size, i, to, m_first, m_after, accept);
 #endif
+        if (found < 0)
+            found = scanBlocks<16>(p, size, i, to, m_first, m_after, accept);
+        if (found >= 0)
+            return found;
         for (; i < to; ++i) {
-            const uchar kind = m_kinds[p[i]];
-            const uchar next = i + 1 < size ? m_kinds[p[i + 1]] : uchar(AfterShort | AfterLong);
-            if ((((kind & Short) && (next & AfterShort)) || ((kind & Long) && (next & AfterLong))) && accept(i))
+            const bool candidate = m_first.contains(p[i]) && (i + 1 == size || m_after.contains(p[i + 1]));
+            if (candidate && accept(i))
                 return i;
         }
         return -1;
     }
 
 private:
-    enum Kind : uchar { Short = 1, AfterShort = 2, Long = 4, AfterLong = 8 };
-    static constexpr qsizetype Block = 16;
-
     void addBytes(QByteArrayView form)
     {
-        if (form.size() == 1)
-            m_fits = m_fits && m_short.add(uchar(form[0]));
-        else
-            m_fits = m_fits && m_long.add(uchar(form[0])) && m_afterLong.add(uchar(form[1]));
+        m_fits = m_fits && m_first.add(uchar(form[0]));
+        if (form.size() > 1)
+            m_fits = m_fits && m_after.add(uchar(form[1]));
     }
 
-    // The text's forms of c, as the filter's first two bytes.
+    // The text's forms of c: their first bytes, and their second bytes when
+    // they have several.
     bool addForms(const WordChar& c, bool matchCase)
     {
         if (c.lineBreak) {
@@ -195,14 +258,14 @@ private:
     }
 
     // The bytes that may start one of the text's forms of c.
-    static bool addFirstBytes(const WordChar& c, bool matchCase, ByteSet& set)
+    bool addFirstBytes(const WordChar& c, bool matchCase)
     {
         if (c.lineBreak)
-            return set.add('\r') && set.add('\n') && set.add(uchar(utf8(ParagraphSeparator).bytes[0]));
+            return m_after.add('\r') && m_after.add('\n') && m_after.add(uchar(utf8(ParagraphSeparator).bytes[0]));
         for (const char32_t form : forms(c, matchCase)) {
-            if (TextBytes::isRawByteStandIn(form) && !set.add(uchar(form - TextBytes::RawByteBase)))
+            if (TextBytes::isRawByteStandIn(form) && !m_after.add(uchar(form - TextBytes::RawByteBase)))
                 return false;
-            if (!set.add(uchar(utf8(form).bytes[0])))
+            if (!m_after.add(uchar(utf8(form).bytes[0])))
                 return false;
         }
         return true;
@@ -213,40 +276,9 @@ private:
         return matchCase ? std::vector<char32_t>{c.character} : SearchRules::caseVariants(c.character);
     }
 
-#if defined(__SSE2__)
-    class Lanes {
-    public:
-        explicit Lanes(const ByteSet& set) : m_count(set.count()), m_any(set.any())
-        {
-            for (int k = 0; k < m_count; ++k) {
-                m_values[k] = _mm_set1_epi8(char(set.value(k)));
-                m_ignored[k] = _mm_set1_epi8(char(set.ignored(k)));
-            }
-        }
-        __m128i matches(__m128i v) const
-        {
-            if (m_any)
-                return _mm_set1_epi8(char(0xFF));
-            __m128i found = _mm_setzero_si128();
-            for (int k = 0; k < m_count; ++k)
-                found = _mm_or_si128(found, _mm_cmpeq_epi8(_mm_or_si128(v, m_ignored[k]), m_values[k]));
-            return found;
-        }
-
-    private:
-        __m128i m_values[ByteSet::Capacity]{};
-        __m128i m_ignored[ByteSet::Capacity]{};
-        int m_count;
-        bool m_any;
-    };
-#endif
-
-    ByteSet m_short;      // forms of one byte
-    ByteSet m_afterShort; // what follows them
-    ByteSet m_long;       // first bytes of longer forms
-    ByteSet m_afterLong;  // their second bytes
+    ByteSet m_first; // first bytes of the first character's forms
+    ByteSet m_after; // bytes that may come right after one
     bool m_fits = true;
-    std::array<uchar, 256> m_kinds{};
 };
 
 // Reads the store's text token by token from a place, across chunks.

@@ -54,12 +54,13 @@ public:
         return out;
     }
 
-    // Loaded in chunks cut anywhere, then edited a little.
-    void fill(TextStore& store)
+    // Loaded in chunks cut anywhere, of up to maxChunk bytes, then edited
+    // a little.
+    void fill(TextStore& store, int maxChunk)
     {
-        const QByteArray all = bytes(20 + below(300));
+        const QByteArray all = bytes(20 + below(maxChunk * 12));
         for (qsizetype at = 0; at < all.size();) {
-            const qsizetype cut = std::min<qsizetype>(all.size() - at, 1 + below(24));
+            const qsizetype cut = std::min<qsizetype>(all.size() - at, 1 + below(maxChunk));
             store.appendLoaded(TextChunk::from(all.mid(at, cut)));
             at += cut;
         }
@@ -107,8 +108,11 @@ TEST(StoreSearch, AgreesWithTheFlatTextOnRandomStores)
     RandomStores random(20261207);
     int found = 0;
     for (int round = 0; round < 1500; ++round) {
-        TextStore store(TextStore::ChunkLimits{16, 32, 4});
-        random.fill(store);
+        // Chunks of a few bytes, and now and then of some hundreds (long
+        // enough for the vector scan).
+        const bool large = round % 4 == 0;
+        TextStore store(large ? TextStore::ChunkLimits{256, 512, 64} : TextStore::ChunkLimits{16, 32, 4});
+        random.fill(store, large ? 400 : 24);
         const QString text = store.text();
         ASSERT_EQ(text.size(), store.length());
         for (int w = 0; w < 8; ++w) {
