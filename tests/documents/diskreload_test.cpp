@@ -6,10 +6,14 @@
 #include "editor/tredit.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
+#include <QStringEncoder>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+
+#include <atomic>
 
 // A document whose file another program changed is read again in the
 // background, and a change under a modified document is known by its hash
@@ -146,6 +150,29 @@ TEST_F(DiskReloadTest, ClosingTheDocumentOrTheProgramDuringTheReloadStopsIt)
     changeFile(largeText('c'));
     ASSERT_TRUE(editor()->isLoading());
     stop(); // the forms go with the worker still reading
+}
+
+TEST_F(DiskReloadTest, AReloadThatBreaksOffShowsTheTextFromBeforeAgain)
+{
+    openWith("old text\nsecond line\n");
+    editor()->setSelStart(int(editor()->store().lineStart(1)) + 2);
+    const FileIdentity before = docs().current().Disk;
+    // Memory runs out while reading: the file's mark said UTF-16, and it
+    // turns out not to fit it far past the first screen, so it is read
+    // again, for which no memory is left.
+    static std::atomic<int> probes{0};
+    probes = 0;
+    TextFileReader::setMemoryProbe([] { return probes++ == 0 ? qint64(1) << 40 : qint64(0); });
+    const auto restore = qScopeGuard([] { TextFileReader::setMemoryProbe(nullptr); });
+    QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    changeFile(QByteArray(encoder.encode(textOf(largeText('b')))) + QByteArray("\x3D\xD8", 2));
+    ASSERT_TRUE(editor()->isLoading());
+    ASSERT_TRUE(waitForText(QStringLiteral("old text\nsecond line\n")));
+    EXPECT_EQ(docs().current().Modified, 0u);
+    EXPECT_EQ(docs().current().Disk, before) << "the file is still to be read";
+    EXPECT_EQ(docs().current().Format.encoding, TextEncoding::Utf8);
+    EXPECT_EQ(editor()->currentLine(), 1);
+    EXPECT_EQ(editor()->currentColumn(), 2);
 }
 
 TEST_F(DiskReloadTest, AFileRewrittenWithTheSameSizeIsReadAgainAndATouchKeepsTheUndoSteps)
