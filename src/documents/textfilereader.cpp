@@ -32,6 +32,21 @@ char32_t unitAt(const unsigned char* p, int size, bool little)
     return v;
 }
 
+// How many bytes at p are plain ASCII, eight at a time where they are.
+qsizetype asciiRun(const unsigned char* p, qsizetype n)
+{
+    qsizetype i = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, sizeof word);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < n && p[i] < 0x80)
+        ++i;
+    return i;
+}
+
 // MemAvailable of the kernel, in bytes; -1 when it cannot be told.
 qint64 memoryAvailable()
 {
@@ -199,19 +214,27 @@ void TextFileReader::restart()
         chooseEncoding();
 }
 
-// The file's own bytes, in chunks cut where the text reads the same on
-// both sides; what may still join the next bytes waits for them.
-void TextFileReader::decodeUtf8(bool last)
+// Pieces of about ChunkBytes of UTF-8 handed over, each cut where the text
+// reads the same on both sides; returns how much was taken (the rest is
+// shorter than a piece).
+qsizetype TextFileReader::emitPieces(QByteArrayView utf8)
 {
     qsizetype from = 0;
-    while (m_pending.size() - from >= ChunkBytes) {
-        const QByteArrayView piece = QByteArrayView(m_pending).sliced(from, ChunkBytes);
+    while (utf8.size() - from >= ChunkBytes) {
+        const QByteArrayView piece = utf8.sliced(from, ChunkBytes);
         qsizetype cut = TextBytes::stableLength(piece);
         if (cut == 0)
             cut = piece.size();
         emitChunk(piece.first(cut).toByteArray());
         from += cut;
     }
+    return from;
+}
+
+// The file's own bytes; what may still join the next bytes waits for them.
+void TextFileReader::decodeUtf8(bool last)
+{
+    qsizetype from = emitPieces(m_pending);
     if (last && from < m_pending.size()) {
         emitChunk(m_pending.sliced(from));
         from = m_pending.size();
@@ -219,37 +242,28 @@ void TextFileReader::decodeUtf8(bool last)
     m_pending.remove(0, from);
 }
 
-// Each byte its character; a chunk never ends in a CR whose LF may follow.
+// Each byte its character, runs of plain ASCII copied as they are; a
+// trailing CR waits for what follows it.
 void TextFileReader::decodeWindows1252(bool last)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(m_pending.constData());
-    const qsizetype n = m_pending.size();
-    QByteArray out(ChunkBytes + 8, Qt::Uninitialized);
-    char* d = out.data();
-    qsizetype i = 0;
-    for (; i < n; ++i) {
-        const unsigned char b = p[i];
-        if (b < 0x80)
-            *d++ = char(b);
-        else
-            d = Utf8::put(d, Windows1252::toUnicode(b));
-        if (d - out.data() >= ChunkBytes && b != '\r') {
-            out.truncate(d - out.data());
-            emitChunk(std::exchange(out, QByteArray(ChunkBytes + 8, Qt::Uninitialized)));
-            d = out.data();
-        }
+    qsizetype n = m_pending.size();
+    const bool holdCr = !last && n > 0 && p[n - 1] == '\r';
+    if (holdCr)
+        --n;
+    QByteArray utf8(n * 3, Qt::Uninitialized); // at most three bytes a character
+    char* d = utf8.data();
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype run = asciiRun(p + i, n - i);
+        std::memcpy(d, p + i, std::size_t(run));
+        d += run;
+        i += run;
+        if (i < n)
+            d = Utf8::put(d, Windows1252::toUnicode(p[i++]));
     }
-    // What was converted and not yet handed over goes back as bytes of the
-    // file: a trailing CR waits for what follows it.
-    const qsizetype kept = d - out.data();
-    if (kept > 0) {
-        out.truncate(kept);
-        if (last || out.back() != '\r')
-            emitChunk(out);
-        else if (kept > 1)
-            emitChunk(out.first(kept - 1));
-    }
-    m_pending = (!last && kept > 0 && out.back() == '\r') ? QByteArray("\r") : QByteArray();
+    utf8.truncate(d - utf8.data());
+    emitChunk(utf8.sliced(emitPieces(utf8)));
+    m_pending = holdCr ? QByteArray("\r") : QByteArray();
 }
 
 // The UTF-16 or UTF-32 units read so far, as UTF-8. A unit cut by the end

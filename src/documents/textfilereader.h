@@ -72,6 +72,7 @@ private:
     bool fill(qsizetype bytes);
     bool decode();
     void restart();
+    qsizetype emitPieces(QByteArrayView utf8);
     void decodeUtf8(bool last);
     void decodeWindows1252(bool last);
     bool decodeWide(bool last);

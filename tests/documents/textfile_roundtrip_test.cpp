@@ -113,15 +113,23 @@ TEST_F(TextFileRoundTrip, BreaksAndCharactersAcrossTheReadersPiecesStayWhole)
 {
     // CR LF pairs and multi-byte characters fall on every boundary of the
     // reader's chunks and steps.
+    // The same in Windows-1252, its bytes turned into UTF-8 on the way in.
     QByteArray bytes;
-    for (int i = 0; bytes.size() < 3 * TextFileReader::ChunkBytes; ++i)
+    QByteArray cp1252;
+    for (int i = 0; bytes.size() < 3 * TextFileReader::ChunkBytes; ++i) {
         bytes += QByteArray(i % 7, 'x') + "\r\n" + "\xE2\x82\xAC" + (i % 3 ? "\r" : "\n");
-    for (const qint64 step : {qint64(1), qint64(3), qint64(4096), qint64(1) << 20}) {
-        TextStore store;
-        const TextFileFormat format = read(bytes, store, step);
-        EXPECT_EQ(bytesOf(store, format), bytes) << step;
-        EXPECT_EQ(store.lineCount(), QString::fromUtf8(bytes).count(u'\r') + QString::fromUtf8(bytes).count(u'\n')
-                                         - QString::fromUtf8(bytes).count(QStringLiteral("\r\n")) + 1);
+        cp1252 += QByteArray(i % 11, 'y') + "\r\n" + "\x80\xE9" + (i % 3 ? "\r" : "\n");
+    }
+    for (const QByteArray* file : {&bytes, &cp1252}) {
+        const QString text = file == &bytes ? QString::fromUtf8(bytes) : QString::fromLatin1(cp1252);
+        for (const qint64 step : {qint64(1), qint64(3), qint64(4096), qint64(1) << 20}) {
+            TextStore store;
+            const TextFileFormat format = read(*file, store, step);
+            EXPECT_EQ(format.encoding, file == &bytes ? TextEncoding::Utf8 : TextEncoding::Windows1252);
+            EXPECT_EQ(bytesOf(store, format), *file) << step;
+            EXPECT_EQ(store.lineCount(),
+                      text.count(u'\r') + text.count(u'\n') - text.count(QStringLiteral("\r\n")) + 1);
+        }
     }
 }
 
