@@ -105,6 +105,7 @@ private:
 template <int Width>
 struct SetLanes {
     typedef uchar Bytes __attribute__((vector_size(Width)));
+    typedef quint64 Words __attribute__((vector_size(Width)));
 
     [[gnu::always_inline]] explicit SetLanes(const ByteSet& set) : count(set.count()), any(set.any())
     {
@@ -129,20 +130,32 @@ struct SetLanes {
     bool any;
 };
 
+// What the filter tests at a byte: that it is in first, that the byte after
+// it is in after, and, when thirdOffset is not -1, that the byte thirdOffset
+// bytes on is in third.
+struct FilterSets {
+    ByteSet first;
+    ByteSet after;
+    ByteSet third;
+    qsizetype thirdOffset = -1;
+};
+
 // Calls accept(i) for the candidates among blocks of Width bytes from i on,
 // each block tested on its bytes and the bytes right after them, until
 // accept returns true (that i is returned) or no whole block is left (-1,
 // with i where it stopped). Inlined into a caller built for the vector
 // instructions it should use.
-template <int Width, typename Accept>
+template <int Width, bool CheckThird, typename Accept>
 [[gnu::always_inline]] inline qsizetype scanBlocks(const uchar* p, qsizetype size, qsizetype& i, qsizetype to,
-                                                  const ByteSet& firstSet, const ByteSet& afterSet, Accept& accept)
+                                                  const FilterSets& sets, Accept& accept)
 {
     using Bytes = typename SetLanes<Width>::Bytes;
-    constexpr int Words = Width / 8;
-    const SetLanes<Width> first(firstSet), after(afterSet);
-    for (; i + Width <= to && i + Width < size; i += Width) {
-        // Both tests on every block, without a branch between them: a first
+    constexpr int WordCount = Width / 8;
+    const SetLanes<Width> first(sets.first), after(sets.after), third(sets.third);
+    const qsizetype thirdOffset = CheckThird ? sets.thirdOffset : 0;
+    const qsizetype reach = std::max<qsizetype>(thirdOffset, 1);
+    for (; i + Width <= to && i + Width + reach <= size; i += Width) {
+        // The tests on every block, without a branch between them: a first
         // byte is often common.
         Bytes v, next, hits, following;
         std::memcpy(&v, p + i, Width);
@@ -150,14 +163,23 @@ template <int Width, typename Accept>
         first.match(v, hits);
         after.match(next, following);
         hits &= following;
-        quint64 words[Words];
-        std::memcpy(words, &hits, Width);
-        quint64 seen = 0;
-        for (int w = 0; w < Words; ++w)
-            seen |= words[w];
+        if constexpr (CheckThird) {
+            Bytes end, ending;
+            std::memcpy(&end, p + i + thirdOffset, Width);
+            third.match(end, ending);
+            hits &= ending;
+        }
+        // Most blocks hold no candidate: test that without leaving the
+        // vector registers.
+        const auto lanes = typename SetLanes<Width>::Words(hits);
+        quint64 seen = lanes[0];
+        for (int w = 1; w < WordCount; ++w)
+            seen |= lanes[w];
         if (seen == 0)
             continue;
-        for (int w = 0; w < Words; ++w) {
+        quint64 words[WordCount];
+        std::memcpy(words, &hits, Width);
+        for (int w = 0; w < WordCount; ++w) {
             for (quint64 bits = words[w]; bits != 0; bits &= ~(quint64(0xFF) << (std::countr_zero(bits) & ~7))) {
                 const qsizetype at = i + w * 8 + std::countr_zero(bits) / 8;
                 if (accept(at))
@@ -169,11 +191,11 @@ template <int Width, typename Accept>
 }
 
 #if defined(__x86_64__) && defined(__GNUC__)
-template <typename Accept>
+template <bool CheckThird, typename Accept>
 [[gnu::target("avx2")]] qsizetype scanBlocksAvx2(const uchar* p, qsizetype size, qsizetype& i, qsizetype to,
-                                                 const ByteSet& first, const ByteSet& after, Accept& accept)
+                                                 const FilterSets& sets, Accept& accept)
 {
-    return scanBlocks<32>(p, size, i, to, first, after, accept);
+    return scanBlocks<32, CheckThird>(p, size, i, to, sets, accept);
 }
 
 bool hasAvx2()
@@ -187,7 +209,9 @@ bool hasAvx2()
 // of the word's first character, of one byte and followed by a byte that
 // may start the second character, or of several (a CR LF, a character of
 // several bytes) and followed by its own second byte. The two tests are
-// made on the union of the cases; the last byte of a chunk is always tried.
+// made on the union of the cases. Where a later character always starts the
+// same number of bytes on, its first byte is tested too. The last byte of a
+// chunk is always tried.
 class StartFilter {
 public:
     StartFilter() = default;
@@ -195,14 +219,17 @@ public:
     {
         bool fits = addForms(word[0], matchCase);
         if (word.size() == 1)
-            m_after = ByteSet::anyByte();
+            m_sets.after = ByteSet::anyByte();
         else
-            fits = fits && addFirstBytes(word[1], matchCase);
+            fits = fits && addFirstBytes(word[1], matchCase, m_sets.after);
+        if (const auto [third, offset] = thirdTest(word, matchCase); third >= 0 && fits) {
+            if (addFirstBytes(word[std::size_t(third)], matchCase, m_sets.third))
+                m_sets.thirdOffset = offset;
+        }
         if (!fits) {
             // Not expected (no character has more than four case forms),
             // but then every byte is tried.
-            m_first = ByteSet::anyByte();
-            m_after = ByteSet::anyByte();
+            m_sets = FilterSets{ByteSet::anyByte(), ByteSet::anyByte(), ByteSet(), -1};
         }
     }
 
@@ -212,17 +239,12 @@ public:
     qsizetype scan(const uchar* p, qsizetype size, qsizetype from, qsizetype to, Accept&& accept) const
     {
         qsizetype i = from;
-        qsizetype found = -1;
-#if defined(__x86_64__) && defined(__GNUC__)
-        if (hasAvx2())
-            found = scanBlocksAvx2(p, size, i, to, m_first, m_after, accept);
-#endif
-        if (found < 0)
-            found = scanBlocks<16>(p, size, i, to, m_first, m_after, accept);
+        const qsizetype found = m_sets.thirdOffset >= 0 ? scanVectors<true>(p, size, i, to, accept)
+                                                       : scanVectors<false>(p, size, i, to, accept);
         if (found >= 0)
             return found;
         for (; i < to; ++i) {
-            const bool candidate = m_first.contains(p[i]) && (i + 1 == size || m_after.contains(p[i + 1]));
+            const bool candidate = m_sets.first.contains(p[i]) && (i + 1 == size || m_sets.after.contains(p[i + 1]));
             if (candidate && accept(i))
                 return i;
         }
@@ -230,11 +252,24 @@ public:
     }
 
 private:
+    template <bool CheckThird, typename Accept>
+    qsizetype scanVectors(const uchar* p, qsizetype size, qsizetype& i, qsizetype to, Accept& accept) const
+    {
+#if defined(__x86_64__) && defined(__GNUC__)
+        if (hasAvx2()) {
+            const qsizetype found = scanBlocksAvx2<CheckThird>(p, size, i, to, m_sets, accept);
+            if (found >= 0)
+                return found;
+        }
+#endif
+        return scanBlocks<16, CheckThird>(p, size, i, to, m_sets, accept);
+    }
+
     void addBytes(QByteArrayView form)
     {
-        m_fits = m_fits && m_first.add(uchar(form[0]));
+        m_fits = m_fits && m_sets.first.add(uchar(form[0]));
         if (form.size() > 1)
-            m_fits = m_fits && m_after.add(uchar(form[1]));
+            m_fits = m_fits && m_sets.after.add(uchar(form[1]));
     }
 
     // The text's forms of c: their first bytes, and their second bytes when
@@ -258,17 +293,40 @@ private:
     }
 
     // The bytes that may start one of the text's forms of c.
-    bool addFirstBytes(const WordChar& c, bool matchCase)
+    static bool addFirstBytes(const WordChar& c, bool matchCase, ByteSet& set)
     {
         if (c.lineBreak)
-            return m_after.add('\r') && m_after.add('\n') && m_after.add(uchar(utf8(ParagraphSeparator).bytes[0]));
+            return set.add('\r') && set.add('\n') && set.add(uchar(utf8(ParagraphSeparator).bytes[0]));
         for (const char32_t form : forms(c, matchCase)) {
-            if (TextBytes::isRawByteStandIn(form) && !m_after.add(uchar(form - TextBytes::RawByteBase)))
+            if (TextBytes::isRawByteStandIn(form) && !set.add(uchar(form - TextBytes::RawByteBase)))
                 return false;
-            if (!m_after.add(uchar(utf8(form).bytes[0])))
+            if (!set.add(uchar(utf8(form).bytes[0])))
                 return false;
         }
         return true;
+    }
+
+    // The third character tested: the last one, or the first one before
+    // it whose forms differ in length (a line break, a raw byte, "k" with
+    // the Kelvin sign...), for the bytes before it must be the same in
+    // every form of the word. Its index and the bytes before it, or -1.
+    static std::pair<qsizetype, qsizetype> thirdTest(const std::vector<WordChar>& word, bool matchCase)
+    {
+        qsizetype offset = 0;
+        qsizetype k = 0;
+        for (; k + 1 < qsizetype(word.size()); ++k) {
+            if (word[std::size_t(k)].lineBreak)
+                break;
+            const std::vector<char32_t> all = forms(word[std::size_t(k)], matchCase);
+            const int size = utf8(all.front()).size;
+            const auto differs = [&](char32_t form) {
+                return utf8(form).size != size || TextBytes::isRawByteStandIn(form);
+            };
+            if (std::any_of(all.begin(), all.end(), differs))
+                break;
+            offset += size;
+        }
+        return k >= 2 ? std::pair(k, offset) : std::pair(qsizetype(-1), qsizetype(-1));
     }
 
     static std::vector<char32_t> forms(const WordChar& c, bool matchCase)
@@ -276,8 +334,7 @@ private:
         return matchCase ? std::vector<char32_t>{c.character} : SearchRules::caseVariants(c.character);
     }
 
-    ByteSet m_first; // first bytes of the first character's forms
-    ByteSet m_after; // bytes that may come right after one
+    FilterSets m_sets;
     bool m_fits = true;
 };
 

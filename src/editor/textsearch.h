@@ -45,7 +45,7 @@ TextMatch findMatchInText(QStringView text, QStringView word, qsizetype start, q
 qsizetype findInText(QStringView text, QStringView word, qsizetype start, qsizetype end,
                      TextSearchOptions options);
 
-// Search in a text store, read in windows of a megabyte or so: never a
-// copy of the whole text.
+// Search in a text store, over its bytes where they lie: no copy of the
+// text is made, and only the match found is turned into a position.
 TextMatch findInStore(const TextStore& store, QStringView word, qint64 start, qint64 end,
                       TextSearchOptions options);
