@@ -104,12 +104,6 @@ void TextView::beginLoading(TextBytes::Break style, std::function<void()> finish
     m_loadProgress = 0;
 }
 
-void TextView::restartLoading()
-{
-    resetText({});
-    Q_EMIT selectionChanged();
-}
-
 void TextView::appendLoaded(std::vector<TextChunk> chunks)
 {
     const qint64 lines = m_store.lineCount();
@@ -148,18 +142,7 @@ void TextView::waitUntilLoaded()
 
 void TextView::waitIfKeyEdits(const QKeyEvent* event)
 {
-    if (!m_loading || m_readOnly)
-        return;
-    const bool command = event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)
-        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)
-        || event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord)
-        || event->matches(QKeySequence::DeleteStartOfWord);
-    const int key = event->key();
-    const bool editing = key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter
-        || key == Qt::Key_Tab || key == Qt::Key_Backtab;
-    const bool typed = !event->text().isEmpty() && event->text().front().isPrint()
-        && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
-    if (command || editing || typed)
+    if (m_loading && !m_readOnly && TextViewInput::mayEdit(event))
         waitUntilLoaded();
 }
 
@@ -356,7 +339,6 @@ void TextView::typeText(const QString& text)
 {
     if (!editable())
         return;
-    waitUntilLoaded();
     qint64 from = selectionStart();
     qint64 count = selectionEnd() - from;
     if (m_overwrite && count == 0 && m_caret < m_store.lineEnd(m_store.lineOfPosition(m_caret)))
@@ -366,7 +348,6 @@ void TextView::typeText(const QString& text)
 
 void TextView::deleteBackward(bool word)
 {
-    waitUntilLoaded();
     if (hasSelection()) {
         replaceSelection({}, EditKind::Backspace);
         return;
@@ -378,7 +359,6 @@ void TextView::deleteBackward(bool word)
 
 void TextView::deleteForward(bool word)
 {
-    waitUntilLoaded();
     if (hasSelection()) {
         replaceSelection({}, EditKind::Delete);
         return;

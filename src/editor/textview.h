@@ -45,7 +45,11 @@ public:
     void appendLoaded(std::vector<TextChunk> chunks);
     // The text loaded so far goes, and the load goes on from nothing (the
     // file is read again another way); no change is told.
-    void restartLoading();
+    void restartLoading()
+    {
+        resetText({});
+        Q_EMIT selectionChanged();
+    }
     // The style a typed line break takes (the file's first break's).
     void setBreakStyle(TextBytes::Break style) { m_store.setBreakStyle(style); }
     // Fraction read so far, shown as a thin bar at the foot of the view.
@@ -153,7 +157,8 @@ protected:
     // Moves the caret as a key does: with extend, the anchor stays.
     void moveCaret(qint64 position, bool extend, bool keepColumn = false);
     void typeText(const QString& text);
-    // A key that changes the text waits for a load still running.
+    // A key that changes the text waits for a load still running (keys
+    // reach the view's handlers only after this).
     void waitIfKeyEdits(const QKeyEvent* event);
 
 private:

@@ -127,6 +127,20 @@ void TextViewInput::pageMove(int direction, bool extend)
     v.moveCaret(v.m_motion.positionInRow(row, v.m_desiredX), extend, true);
 }
 
+bool TextViewInput::mayEdit(const QKeyEvent* event)
+{
+    const bool command = event->matches(QKeySequence::Undo) || event->matches(QKeySequence::Redo)
+        || event->matches(QKeySequence::Cut) || event->matches(QKeySequence::Paste)
+        || event->matches(QKeySequence::Delete) || event->matches(QKeySequence::DeleteEndOfWord)
+        || event->matches(QKeySequence::DeleteStartOfWord);
+    const int key = event->key();
+    const bool editing = key == Qt::Key_Backspace || key == Qt::Key_Return || key == Qt::Key_Enter
+        || key == Qt::Key_Tab || key == Qt::Key_Backtab;
+    const bool typed = !event->text().isEmpty() && event->text().front().isPrint()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+    return command || editing || typed;
+}
+
 bool TextViewInput::editKey(QKeyEvent* event)
 {
     TextView& v = m_view;

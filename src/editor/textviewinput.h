@@ -16,6 +16,9 @@ public:
     static bool isEditorKey(const QKeyEvent* event);
     // False when the key is not the editor's.
     bool keyPress(QKeyEvent* event);
+    // Whether the key may change the text (typing, deleting, a line break,
+    // a tab, undo, cut, paste), so that a load still running must end first.
+    static bool mayEdit(const QKeyEvent* event);
 
     void inputMethod(QInputMethodEvent* event);
     // An invalid QVariant for what the view does not answer itself.
