@@ -71,7 +71,8 @@ void FileHashJob::work(const QByteArray& nativePath)
         m_result = std::move(result);
         m_done = true;
     }
-    QMetaObject::invokeMethod(this, &FileHashJob::done, Qt::QueuedConnection);
+    // By name, as FileLoader posts its chunks.
+    QMetaObject::invokeMethod(this, "done", Qt::QueuedConnection);
 }
 
 bool FileHashJob::isDone() const

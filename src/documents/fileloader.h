@@ -62,7 +62,7 @@ Q_SIGNALS:
 private:
     FileLoader(std::unique_ptr<TextFileReader> reader, TREdit* editor);
     void work();
-    void deliver();
+    Q_INVOKABLE void deliver();
 
     std::unique_ptr<TextFileReader> m_reader; // the worker's while it runs
     TREdit* m_editor;
