@@ -32,6 +32,22 @@ int cutInWindow(QStringView window)
     return int(std::max<qsizetype>(cut, 1));
 }
 
+// Text that reads right without shaping: the scripts before Hebrew, symbols,
+// CJK, Hangul syllables, the stand-ins of raw bytes. Elsewhere (Arabic joins
+// its letters, Indic scripts reorder theirs, emoji sequences combine) a
+// font that asks to avoid shaping would show broken words.
+bool readsWithoutShaping(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        const bool plain = u < 0x0590 || (u >= 0x2000 && u < 0x2C00) || (u >= 0x2E80 && u < 0xA000)
+            || (u >= 0xAC00 && u < 0xD7B0) || (u >= 0xE000 && u < 0xF900) || (u >= 0xFF00 && u < 0xFFF0);
+        if (!plain)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 LineLayouts::LineLayouts(const TextStore& store) : m_store(store)
@@ -44,6 +60,8 @@ LineLayouts::~LineLayouts() = default;
 void LineLayouts::setFont(const QFont& font)
 {
     m_font = font;
+    m_shapedFont = font;
+    m_shapedFont.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() & ~QFont::PreferNoShaping));
     reset();
 }
 
@@ -127,10 +145,13 @@ int LineLayouts::segmentEnd(const Entry& e, int segment) const
 std::unique_ptr<QTextLayout> LineLayouts::lay(qint64 line, int start, int length) const
 {
     const qint64 from = m_store.lineStart(line) + start;
-    auto layout = std::make_unique<QTextLayout>(m_store.text(from, length), m_font);
+    const QString text = m_store.text(from, length);
+    const bool preedit = m_preeditPosition >= from && m_preeditPosition <= from + length;
+    const bool plain = readsWithoutShaping(text) && (!preedit || readsWithoutShaping(m_preedit));
+    auto layout = std::make_unique<QTextLayout>(text, plain ? m_font : m_shapedFont);
     layout->setTextOption(m_option);
     QList<QTextLayout::FormatRange> formats = ByteStandIns::formats(layout->text());
-    if (m_preeditPosition >= from && m_preeditPosition <= from + length) {
+    if (preedit) {
         const int at = int(m_preeditPosition - from);
         layout->setPreeditArea(at, m_preedit);
         for (QTextLayout::FormatRange f : m_preeditFormats) {

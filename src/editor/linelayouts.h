@@ -101,6 +101,7 @@ private:
 
     const TextStore& m_store;
     QFont m_font;
+    QFont m_shapedFont; // m_font, shaping where it would avoid it
     QTextOption m_option;
     qreal m_width = 100;
     void dropLayoutsOfLineAt(qint64 position);

@@ -105,7 +105,8 @@ void TREdit::changeEvent(QEvent* event)
 
 // Optional typographic shaping (kerning, ligatures) is left out: a plain-text
 // editor does not need it, and it is most of the cost of laying out a long
-// line. Scripts that cannot be read without shaping are still shaped.
+// line. The view still shapes the lines of scripts that cannot be read
+// without it (Qt leaves some of them, Arabic among them, unshaped).
 void TREdit::enforceFontStrategy()
 {
     QFont f = font();
