@@ -136,6 +136,20 @@ TEST_F(DiskReloadTest, AFileChangedAgainDuringTheReloadEndsAsItsNewestContent)
     EXPECT_EQ(docs().current().Modified, 0u);
 }
 
+TEST_F(DiskReloadTest, AFileChangedWhileItIsOpenedIsReadAgainOnceItIsIn)
+{
+    m_path = writeFile(QStringLiteral("suivi.txt"), largeText('a'));
+    start();
+    ASSERT_GE(Fp->files().openInNewDocument(m_path), 0);
+    ASSERT_TRUE(editor()->isLoading());
+    const QByteArray newer = largeText('d');
+    ASSERT_TRUE(writeBytes(m_path, newer));
+    Fp->files().followFileOnDisk(slot()); // as the watcher would, while the read runs
+    ASSERT_TRUE(waitForText(textOf(newer)));
+    EXPECT_EQ(docs().current().Disk.hash, FileIdentity::hashOf(newer));
+    EXPECT_EQ(docs().current().Modified, 0u);
+}
+
 TEST_F(DiskReloadTest, ClosingTheDocumentOrTheProgramDuringTheReloadStopsIt)
 {
     openWith(largeText('a'));
