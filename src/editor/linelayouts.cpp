@@ -50,6 +50,24 @@ bool readsWithoutShaping(QStringView text)
 
 } // namespace
 
+// A line whose first strong character is right-to-left reads from the right
+// edge, as a paragraph of that line would; the cuts of a long line all take
+// the direction of its start.
+QTextOption LineLayouts::optionFor(qint64 line, int start, const QString& text) const
+{
+    const bool rightToLeft = start == 0
+        ? text.isRightToLeft()
+        : m_store.text(m_store.lineStart(line), std::min<qint64>(SegmentMax, lineLength(line))).isRightToLeft();
+    if (!rightToLeft)
+        return m_option;
+    QTextOption option = m_option;
+    option.setTextDirection(Qt::RightToLeft);
+    option.setAlignment(Qt::AlignRight);
+    return option;
+}
+
+qint64 LineLayouts::lineLength(qint64 line) const { return m_store.lineEnd(line) - m_store.lineStart(line); }
+
 LineLayouts::LineLayouts(const TextStore& store) : m_store(store)
 {
     m_option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
@@ -91,7 +109,7 @@ LineLayouts::Entry& LineLayouts::entry(qint64 line)
     if (found != m_lines.end())
         return found->second;
     Entry& e = m_lines[line];
-    e.length = m_store.lineEnd(line) - m_store.lineStart(line);
+    e.length = lineLength(line);
     if (e.length > LongLine)
         cutLongLine(line, e);
     e.segments.resize(e.cuts.size() + 1);
@@ -149,7 +167,7 @@ std::unique_ptr<QTextLayout> LineLayouts::lay(qint64 line, int start, int length
     const bool preedit = m_preeditPosition >= from && m_preeditPosition <= from + length;
     const bool plain = readsWithoutShaping(text) && (!preedit || readsWithoutShaping(m_preedit));
     auto layout = std::make_unique<QTextLayout>(text, plain ? m_font : m_shapedFont);
-    layout->setTextOption(m_option);
+    layout->setTextOption(optionFor(line, start, text));
     QList<QTextLayout::FormatRange> formats = ByteStandIns::formats(layout->text());
     if (preedit) {
         const int at = int(m_preeditPosition - from);

@@ -97,6 +97,8 @@ private:
     void editInsideLine(Entry& e, qint64 line, qint64 offset, qint64 removed, qint64 inserted);
     void splitLongLine(Entry e, const TextStore::Change& change);
     std::unique_ptr<QTextLayout> lay(qint64 line, int start, int length) const;
+    QTextOption optionFor(qint64 line, int start, const QString& text) const;
+    qint64 lineLength(qint64 line) const;
     int segmentEnd(const Entry& e, int segment) const;
 
     const TextStore& m_store;
