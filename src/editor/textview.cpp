@@ -8,7 +8,6 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QMetaMethod>
-#include <QClipboard>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -22,29 +21,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The primary selection of X11 asks for the text only when another program
-// pastes it: selecting a gigabyte copies nothing until then.
-class SelectionMimeData : public QMimeData {
-public:
-    explicit SelectionMimeData(const TextView* view) : m_view(view) {}
-    QStringList formats() const override { return {QStringLiteral("text/plain")}; }
-    bool hasFormat(const QString& mime) const override { return mime == u"text/plain"; }
-
-protected:
-    QVariant retrieveData(const QString& mime, QMetaType type) const override
-    {
-        if (!m_view || mime != u"text/plain")
-            return QMimeData::retrieveData(mime, type);
-        return m_view->selectedText();
-    }
-
-private:
-    QPointer<const TextView> m_view;
-};
-
-} // namespace
 
 TextView::TextView(QWidget* parent)
     : QAbstractScrollArea(parent), m_layouts(m_store), m_motion(m_store, m_layouts),
@@ -165,8 +141,7 @@ void TextView::selectionMoved(qint64 oldAnchor, qint64 oldCaret)
         return;
     restartBlink();
     viewport()->update();
-    if (hasSelection() && QGuiApplication::clipboard()->supportsSelection())
-        QGuiApplication::clipboard()->setMimeData(new SelectionMimeData(this), QClipboard::Selection);
+    offerPrimarySelection();
     if (QAccessible::isActive()) {
         if (hasSelection() || oldAnchor != oldCaret) {
             QAccessibleTextSelectionEvent selection(this, int(selectionStart()), int(selectionEnd()));
@@ -278,39 +253,6 @@ void TextView::undoOrRedo(bool redo)
     const auto changes = redo ? m_store.redo(each) : m_store.undo(each);
     if (!changes.empty())
         afterEdit(caret);
-}
-
-QMimeData* TextView::createMimeDataFromSelection() const
-{
-    auto* data = new QMimeData;
-    data->setText(selectedText());
-    return data;
-}
-
-void TextView::insertFromMimeData(const QMimeData* source)
-{
-    if (source && source->hasText())
-        replaceSelection(source->text());
-}
-
-void TextView::copy()
-{
-    if (hasSelection())
-        QGuiApplication::clipboard()->setMimeData(createMimeDataFromSelection());
-}
-
-void TextView::cut()
-{
-    if (!hasSelection() || m_readOnly)
-        return;
-    copy();
-    deleteSelection();
-}
-
-void TextView::paste()
-{
-    if (!m_readOnly)
-        insertFromMimeData(QGuiApplication::clipboard()->mimeData());
 }
 
 void TextView::deleteSelection()

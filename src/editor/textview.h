@@ -184,6 +184,8 @@ private:
     void paintSegment(QPainter& painter, const LineLayouts::Row& row, qreal y, const QRect& clip);
     void paintLoadProgress(QPainter& painter);
     void selectionMoved(qint64 oldAnchor, qint64 oldCaret);
+    // The selection offered as X11's primary selection, read only when pasted.
+    void offerPrimarySelection();
     QColor color(QPalette::ColorRole role) const;
 
     TextStore m_store;
