@@ -40,7 +40,7 @@ test-sanitize: deps
 test-tsan: deps
 	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DSCRIVO_TSAN=ON -DSCRIVO_BUILD_BENCH=OFF
 	cmake --build $(TSAN_DIR) -j $(JOBS) --target scrivo_tests
-	scripts/run-tests $(TSAN_DIR) --gtest_filter='$(or $(TSAN_FILTER),*Watcher*:*Notifier*:List*:Tree*)'
+	scripts/run-tests $(TSAN_DIR) --gtest_filter='$(or $(TSAN_FILTER),*Watcher*:*Notifier*:List*:Tree*:FileLoader*:DiskReload*:DiskFollow*:*Journal*:FileHash*:TextFileRoundTrip*-RecoveryProgram*)'
 
 bench: build
 	scripts/run-bench $(BUILD_DIR)
