@@ -176,14 +176,13 @@ Row open(const QString& path)
     return {double(t.nsecsElapsed()) / 1e6, {}};
 }
 
-// One character typed in the middle of the loaded document, until painted.
-Row keystroke(const QString& path)
+// One character typed in the middle of editor's text, until painted.
+Row typeInTheMiddle(TREdit* editor)
 {
-    open(path);
-    TREdit* editor = Fp->documents().currentEditor();
     editor->setFocus();
     editor->setSelStart(editor->textLength() / 2);
     QApplication::processEvents();
+    const int lengthBefore = editor->textLength();
     PaintWatch painted(editor->viewport());
     QElapsedTimer t;
     t.start();
@@ -192,7 +191,8 @@ Row keystroke(const QString& path)
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
     QApplication::sendEvent(editor, &release);
     painted.wait();
-    return {double(t.nsecsElapsed()) / 1e6, {}};
+    const double ms = double(t.nsecsElapsed()) / 1e6;
+    return {ms, editor->textLength() == lengthBefore + 1 ? QString() : QStringLiteral("not typed!")};
 }
 
 // A file opened and read to its end in the background.
@@ -206,21 +206,9 @@ TREdit* openWhole(const QString& path)
     return editor;
 }
 
-// One character typed in the middle of a file read whole, until painted.
-Row keystrokeInWhole(const QString& path)
-{
-    TREdit* editor = openWhole(path);
-    editor->setFocus();
-    editor->setSelStart(editor->textLength() / 2);
-    QApplication::processEvents();
-    PaintWatch painted(editor->viewport());
-    QElapsedTimer t;
-    t.start();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-    QApplication::sendEvent(editor, &press);
-    painted.wait();
-    return {double(t.nsecsElapsed()) / 1e6, editor->selStart() > 0 ? QString() : QStringLiteral("not typed!")};
-}
+// One character typed in the middle of a file read whole: a key typed
+// while the file is still being read waits for the rest first.
+Row keystroke(const QString& path) { return typeInTheMiddle(openWhole(path)); }
 
 // Ctrl+End in a file read whole, until painted.
 Row endOfWhole(const QString& path)
@@ -346,7 +334,7 @@ int runRow(const QString& name, const QString& dir, double launchedAt)
         {QStringLiteral("find-20mb"), [&] { return find(big); }},
         {QStringLiteral("folder-100k"), [&] { return showFolder(dir + QStringLiteral("/folder-100k")); }},
         {QStringLiteral("churn-10k"), [&] { return refreshAfterChurn(dir + QStringLiteral("/churn")); }},
-        {QStringLiteral("key-1gb"), [&] { return keystrokeInWhole(dir + QStringLiteral("/text-1gb.txt")); }},
+        {QStringLiteral("key-1gb"), [&] { return keystroke(dir + QStringLiteral("/text-1gb.txt")); }},
         {QStringLiteral("end-1gb"), [&] { return endOfWhole(dir + QStringLiteral("/text-1gb.txt")); }},
         {QStringLiteral("find-1gb"), [&] { return findInWhole(dir + QStringLiteral("/text-1gb.txt")); }},
     };
